@@ -1,0 +1,132 @@
+#pragma once
+
+#include "qrb_table.h"
+
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <optional>
+
+class QButtonGroup;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class DrawnLine;
+
+namespace qrb {
+class Printer;
+}
+
+// State that every handler of the window shares, alive for the whole run.
+struct SharedState {
+    std::int16_t FEHLER = 0;      // 1 after a failed check or an out-of-range lookup
+    std::uint64_t TAST_ZAEHL = 0; // keys since the last Enter in any entry field
+    std::uint64_t INF_ZAEHL = 0;  // clicks on "?"; odd shows the help panel
+    std::int16_t BAND_NR = 0;     // index of the chosen band
+    std::int16_t BAND_MUL = 0;    // multiplier of the chosen band
+    qrb::QrbTable QRB_TAB;        // points by square distance
+    float LAENGE = 0.0F;          // longitude of the locator converted last
+    float BREITE = 0.0F;          // latitude of the locator converted last
+    QString LOC_TEXT;             // locator being checked or converted
+    QString QTH_TEXT;             // QTH-Kenner being checked or converted
+    std::int16_t QRB_PKT = 0;     // points of the current contact
+};
+
+// The one window of the program. Every control is a child with its name as
+// objectName; its background colour (0x00BBGGRR) is kept in the property
+// "backColor" and its tab index in "tabIndex".
+class Telvor : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Telvor(qrb::Printer& printer, QWidget* parent = nullptr);
+    ~Telvor() override;
+
+    // Shows the window and runs the startup sequence.
+    void start();
+
+    const SharedState& shared() const { return st_; }
+
+signals:
+    // END or the close button: the program is to end now.
+    void endRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class Entry { Loc1, Loc2, Qth2 };
+
+    // Building the window (telvor_layout.cpp).
+    void buildControls();
+    void applyTabOrder();
+
+    // Window procedures.
+    void PRUEF_LOC();
+    void QRBPK_INI();
+    void QRBPK_BER();
+    void LODEZ_UMR();
+    void BAANZ_EIN();
+    void BAANZ_AUS();
+    void QTHLO_UMR();
+    void PRUEF_QTH();
+    void INFO_EIN();
+
+    // Event handlers.
+    void onEnd();
+    void onOk();
+    void onPrint();
+    void onInfo();
+    void onBand(int index);
+    void onKey(Entry entry, char16_t code);
+    void firstKey(Entry entry);
+    void complete(Entry entry);
+    void completeLoc1();
+    void completeLoc2();
+    void completeQth2();
+    void checkCompletedLocator();
+    void refuseShortLookup(bool ownShort);
+    void clearBandSelection();
+    bool okMayLog() const;
+    void refuseOk();
+
+    QLineEdit* field(Entry entry) const;
+
+    qrb::Printer& printer_;
+    SharedState st_;
+    // The text of LOC2 that a completed entry scored, and the same text once a
+    // band has been chosen for it: OK logs a contact only while LOC2 still
+    // holds exactly that, so no line can carry points of another contact.
+    std::optional<QString> scoredLoc2_;
+    std::optional<QString> okLoc2_;
+    // The last completion of the own locator passed and LOC1 was not begun anew.
+    bool ownPassed_ = false;
+
+    QLabel* TEXT1 = nullptr;
+    QPushButton* OK1 = nullptr;
+    QListWidget* LIST2 = nullptr;
+    QPushButton* DRU = nullptr;
+    QLabel* Text2 = nullptr;
+    QLineEdit* SU = nullptr;
+    QLabel* Text4 = nullptr;
+    QLineEdit* LOC1 = nullptr;
+    QListWidget* LIST0 = nullptr;
+    QListWidget* LIST1 = nullptr;
+    QLabel* TEXT5 = nullptr;
+    QLineEdit* LOC2 = nullptr;
+    QListWidget* LIST3 = nullptr;
+    QLabel* TEXT6 = nullptr;
+    QLineEdit* QTH2 = nullptr;
+    QPushButton* INF = nullptr;
+    QGroupBox* BAND = nullptr;
+    std::array<QRadioButton*, 10> B{};
+    QButtonGroup* bandGroup_ = nullptr;
+    QLabel* TEXT7 = nullptr;
+    QLineEdit* PANZ = nullptr;
+    QPushButton* OK2 = nullptr;
+};

@@ -1,0 +1,217 @@
+// Building the window: every control at its place (in twips), with its font,
+// colour, start state and tab index.
+#include "appearance.h"
+#include "bands.h"
+#include "drawn_line.h"
+#include "telvor.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+namespace {
+
+QFont makeFont(const char* family, double points) {
+    QFont font{QString::fromLatin1(family)};
+    font.setPointSizeF(points);
+    return font;
+}
+
+struct Place {
+    int left;
+    int top;
+    int width;
+    int height;
+    int tabIndex;
+};
+
+// Puts a control into the window: name, geometry from twips, tab index and the
+// grey background every control starts with.
+template <typename W> W* place(QWidget* window, W* widget, const char* name, Place at) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(look::twipsToPixels(window, at.left), look::twipsToPixels(window, at.top),
+                        look::twipsToPixels(window, at.width),
+                        look::twipsToPixels(window, at.height));
+    widget->setProperty("tabIndex", at.tabIndex);
+    look::setBackColor(widget, look::kGrey);
+    return widget;
+}
+
+QLabel* label(QWidget* window, const char* name, const QString& caption, Place at,
+              double points = 8.25) {
+    auto* widget = place(window, new QLabel(caption, window), name, at);
+    widget->setFont(makeFont("Arial", points));
+    return widget;
+}
+
+QPushButton* button(QWidget* window, const char* name, const QString& caption,
+                    const QString& tooltip, Place at) {
+    auto* widget = place(window, new QPushButton(caption, window), name, at);
+    widget->setFont(makeFont("Arial", 8.25));
+    widget->setToolTip(tooltip);
+    widget->setAutoDefault(false);
+    return widget;
+}
+
+QLineEdit* textField(QWidget* window, const char* name, const QString& tooltip, Place at) {
+    auto* widget = place(window, new QLineEdit(window), name, at);
+    widget->setFont(makeFont("MS Sans Serif", 8.25));
+    widget->setToolTip(tooltip);
+    // No length limit on what a person types or pastes.
+    widget->setMaxLength(std::numeric_limits<int>::max());
+    return widget;
+}
+
+// SU and PANZ show only what the program writes: read-only and centred, so
+// nothing typed can reach the sum or the points.
+QLineEdit* displayField(QWidget* window, const char* name, Place at) {
+    auto* widget = textField(window, name, QString(), at);
+    widget->setReadOnly(true);
+    widget->setAlignment(Qt::AlignCenter);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Text, Qt::black);
+    widget->setPalette(palette);
+    return widget;
+}
+
+QListWidget* list(QWidget* window, const char* name, Place at, unsigned back) {
+    auto* widget = place(window, new QListWidget(window), name, at);
+    look::setBackColor(widget, back);
+    widget->setUniformItemSizes(true);
+    return widget;
+}
+
+void line(QWidget* parent, const char* name, int x1, int y1, int x2, int y2) {
+    auto px = [parent](int twips) { return look::twipsToPixels(parent, twips); };
+    auto* widget = new DrawnLine(parent, QPoint(px(x1), px(y1)), QPoint(px(x2), px(y2)));
+    widget->setObjectName(QString::fromLatin1(name));
+}
+
+struct BandPlace {
+    int left;
+    int top;
+    int tabIndex;
+};
+
+// Positions of B0..B9: "50" alone on top, the higher bands in two columns.
+constexpr std::array<BandPlace, 10> kBandPlaces{{
+    {360, 2800, 14},
+    {375, 3200, 7},
+    {375, 3500, 8},
+    {375, 3800, 9},
+    {360, 4100, 15},
+    {375, 4400, 16},
+    {1440, 3200, 10},
+    {1440, 3500, 11},
+    {1440, 3800, 12},
+    {1440, 4100, 13},
+}};
+
+} // namespace
+
+void Telvor::buildControls() {
+    setObjectName(QStringLiteral("TELVOR"));
+    setWindowTitle(QStringLiteral("QRB-PUNKTE"));
+    setWindowIcon(look::windowIcon());
+    setFont(makeFont("Courier New", 8.25));
+    look::setBackColor(this, look::kGrey);
+    setFixedSize(look::twipsToPixels(this, 6690), look::twipsToPixels(this, 5595));
+
+    TEXT1 = label(this, "TEXT1", QStringLiteral("Berechnung der QRB-Punkte für das EU-UKW-Diplom"),
+                  {150, 300, 4800, 240, 24}, 9.75);
+    OK1 = button(this, "OK1", QStringLiteral("END"), QStringLiteral("Pogrammende"),
+                 {6000, 500, 600, 300, 25});
+    LIST2 = list(this, "LIST2", {5200, 500, 660, 240, 29}, look::kWhite);
+    DRU = button(this, "DRU", QStringLiteral("DRU"), QStringLiteral("Protokoll ausdrucken"),
+                 {6000, 900, 600, 300, 21});
+    Text2 = label(this, "Text2", QStringLiteral("Summe QRB"), {4200, 960, 900, 240, 1});
+    SU = displayField(this, "SU", {5200, 900, 660, 300, 30});
+    Text4 = label(this, "Text4", QStringLiteral("Eigener Locator"), {300, 1110, 1200, 240, 0});
+    LOC1 = textField(this, "LOC1", QStringLiteral("4-stellig"), {1500, 1047, 975, 300, 23});
+    LIST0 = list(this, "LIST0", {3100, 1300, 3500, 240, 28}, look::kWhite);
+    LIST1 = list(this, "LIST1", {3100, 1500, 3500, 3810, 2}, look::kWhite);
+    TEXT5 = label(this, "TEXT5", QStringLiteral("Fremder Locator"), {240, 1680, 1200, 225, 20});
+    LOC2 = textField(this, "LOC2", QStringLiteral("4-stellig"), {1500, 1646, 975, 300, 3});
+    LIST3 = list(this, "LIST3", {3200, 1700, 3300, 3450, 26}, look::kLightYellow);
+    TEXT6 = label(this, "TEXT6", QStringLiteral("QTH - Kenner"), {300, 2160, 1200, 225, 18});
+    QTH2 =
+        textField(this, "QTH2", QStringLiteral("4-stellig (+-) (+-)"), {1500, 2100, 975, 300, 17});
+    INF = button(this, "INF", QStringLiteral("?"), QStringLiteral("QTH-Info (ein/aus)"),
+                 {2600, 2100, 300, 300, 27});
+    BAND = place(this, new QGroupBox(QStringLiteral("BAND [MHz, GHz]"), this), "BAND",
+                 {300, 2500, 1875, 2200, 5});
+    BAND->setFont(makeFont("Arial", 8.25));
+    line(BAND, "Linie10", 100, 570, 1700, 570);
+
+    // The band buttons belong to the window, not to the frame, and lie above it.
+    bandGroup_ = new QButtonGroup(this);
+    bandGroup_->setExclusive(true);
+    for (int i = 0; i < qrb::kBandCount; ++i) {
+        const auto index = static_cast<std::size_t>(i);
+        const BandPlace& at = kBandPlaces[index];
+        const QByteArray name = "B" + QByteArray::number(i);
+        auto* option = place(this, new QRadioButton(this), name.constData(),
+                             {at.left, at.top, 675, 210, at.tabIndex});
+        option->setText(QString::fromStdU16String(std::u16string(qrb::kBands[index].caption)));
+        option->setFont(makeFont("Arial", 8.25));
+        // Disabled captions stay readable, greyed as on a classic form.
+        QPalette palette = option->palette();
+        palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+        palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+        palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+        option->setPalette(palette);
+        option->setEnabled(false);
+        option->raise();
+        bandGroup_->addButton(option, i);
+        B[index] = option;
+    }
+
+    TEXT7 = label(this, "TEXT7", QStringLiteral("QRB-Punkte"), {300, 4860, 900, 225, 19});
+    PANZ = displayField(this, "PANZ", {1500, 4800, 660, 300, 4});
+    OK2 = button(this, "OK2", QStringLiteral("OK"), QStringLiteral("Eigabebestätigung"),
+                 {2280, 4800, 600, 300, 6});
+
+    line(this, "Linie5", 150, 900, 3000, 900);
+    line(this, "Line2", 150, 900, 150, 5325);
+    line(this, "Linie7", 3000, 900, 3000, 5325);
+    line(this, "Linie9", 150, 5325, 3000, 5325);
+    line(this, "Line1", 150, 1500, 3000, 1500);
+
+    LIST3->setFont(makeFont("Courier New", 6.75));
+    LIST2->hide();
+    LIST3->hide();
+    LIST3->raise(); // when shown it lies over the log
+
+    OK1->setEnabled(false);
+    DRU->setEnabled(false);
+    OK2->setEnabled(false);
+    LOC1->setEnabled(false);
+    LOC2->setEnabled(false);
+    QTH2->setEnabled(false);
+
+    applyTabOrder();
+}
+
+// Tab moves through the controls in rising tab index; Qt skips those that are
+// disabled, hidden or take no focus.
+void Telvor::applyTabOrder() {
+    std::vector<QWidget*> chain;
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (child->property("tabIndex").isValid() && child->focusPolicy() != Qt::NoFocus) {
+            chain.push_back(child);
+        }
+    }
+    std::sort(chain.begin(), chain.end(), [](const QWidget* a, const QWidget* b) {
+        return a->property("tabIndex").toInt() < b->property("tabIndex").toInt();
+    });
+    for (std::size_t i = 1; i < chain.size(); ++i) {
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    }
+}

@@ -1,0 +1,73 @@
+// The log: confirming a contact into it with the running sum, and printing it.
+#include "appearance.h"
+#include "bands.h"
+#include "log_line.h"
+#include "printer.h"
+#include "telvor.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <vector>
+
+namespace {
+std::u16string stdText(const QLineEdit* field) {
+    return field->text().toStdU16String();
+}
+
+std::vector<std::u16string> listLines(const QListWidget* list) {
+    std::vector<std::u16string> lines;
+    lines.reserve(static_cast<std::size_t>(list->count()));
+    for (int i = 0; i < list->count(); ++i) {
+        lines.push_back(list->item(i)->text().toStdU16String());
+    }
+    return lines;
+}
+} // namespace
+
+// Only a contact that was scored, then given a band, and whose LOC2 nobody
+// has touched since, may be logged.
+bool Telvor::okMayLog() const {
+    return st_.FEHLER == 0 && okLoc2_.has_value() && *okLoc2_ == LOC2->text();
+}
+
+void Telvor::refuseOk() {
+    look::setBackColor(OK2, look::kGrey);
+    OK2->setEnabled(false);
+    look::setBackColor(LOC2, look::kLightRed);
+    if (LOC2->isEnabled()) {
+        LOC2->setFocus();
+    }
+}
+
+void Telvor::onOk() {
+    if (!okMayLog()) {
+        refuseOk();
+        return;
+    }
+    look::setBackColor(OK2, look::kGrey);
+    OK2->setEnabled(false);
+
+    const std::int64_t qrb = qrb::numberValue(stdText(PANZ));
+    LIST1->addItem(QString::fromStdU16String(
+        qrb::logLine(stdText(LOC2), st_.BAND_NR, st_.QRB_PKT, st_.BAND_MUL, qrb)));
+    const std::int64_t sum = qrb::numberValue(stdText(SU)) + qrb;
+    SU->setText(QString::fromStdU16String(qrb::sumText(sum)));
+
+    BAANZ_AUS();
+    LOC2->clear();
+    st_.QTH_TEXT.clear();
+    PANZ->clear();
+    scoredLoc2_.reset();
+    okLoc2_.reset();
+    look::setBackColor(LOC2, look::kLightGreen);
+    LOC2->setFocus();
+    DRU->setEnabled(true);
+    OK1->setEnabled(true);
+}
+
+// Printing changes nothing in the window, whether or not a printer took the
+// job; a printer that fails says why on standard error itself.
+void Telvor::onPrint() {
+    qrb::printLog(printer_, listLines(LIST0), listLines(LIST1));
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qrb {
+
+// Where a printed log goes: the real printer in the program, a recording one
+// in tests. One document per print.
+class Printer {
+public:
+    virtual ~Printer() = default;
+    virtual void setFontFace(std::u16string_view face) = 0;
+    virtual void setFontSize(double points) = 0;
+    virtual void printLine(std::u16string_view line) = 0;
+    // Hands the finished document over. False when it could not be printed.
+    virtual bool endDocument() = 0;
+};
+
+// The printed lines of the log: header lines and log lines indented by five
+// blanks, with the rule between them.
+std::vector<std::u16string> printedLines(const std::vector<std::u16string>& header,
+                                         const std::vector<std::u16string>& log);
+
+// Sends the printed log to the printer as one document.
+bool printLog(Printer& printer, const std::vector<std::u16string>& header,
+              const std::vector<std::u16string>& log);
+
+} // namespace qrb

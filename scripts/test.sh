@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds and runs every test: once in the
+# normal build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+for preset in default asan; do
+  echo "== build and test: $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset" -j 2
+done

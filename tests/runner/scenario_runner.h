@@ -1,0 +1,25 @@
+#pragma once
+
+// Runs scenario files one after another, each in a freshly started window
+// with a fresh recording printer.
+
+#include <QString>
+#include <functional>
+
+namespace scenario {
+
+struct Tally {
+    int passed = 0;
+    int failed = 0;
+};
+
+enum class FileOutcome { Ran, CannotOpen };
+
+using LineSink = std::function<void(const QString&)>;
+
+// Reads and runs one file, adding its expectations to the tally and writing
+// every failure (and every dump) to the sink. The file name in messages is
+// the path as given.
+FileOutcome runScenarioFile(const QString& path, Tally& tally, const LineSink& emitLine);
+
+} // namespace scenario
