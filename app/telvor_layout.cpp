@@ -1,6 +1,7 @@
 // Building the window: every control at its place (in twips), with its font,
 // colour, start state and tab index.
 #include "appearance.h"
+#include "band_button.h"
 #include "bands.h"
 #include "drawn_line.h"
 #include "telvor.h"
@@ -157,7 +158,7 @@ void Telvor::buildControls() {
         const auto index = static_cast<std::size_t>(i);
         const BandPlace& at = kBandPlaces[index];
         const QByteArray name = "B" + QByteArray::number(i);
-        auto* option = place(this, new QRadioButton(this), name.constData(),
+        auto* option = place(this, new BandButton(this), name.constData(),
                              {at.left, at.top, 675, 210, at.tabIndex});
         option->setText(QString::fromStdU16String(std::u16string(qrb::kBands[index].caption)));
         option->setFont(makeFont("Arial", 8.25));
