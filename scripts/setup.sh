@@ -7,7 +7,8 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev
   fonts-liberation
-  xvfb xauth
+  xvfb xauth xdotool
+  cups cups-client cups-bsd poppler-utils
 )
 
 missing=()
