@@ -116,7 +116,8 @@ void Telvor::onBand(int index) {
     if (index == qrb::kRelookupBand) {
         QRBPK_BER();
     }
-    PANZ->setText(QString::fromStdU16String(qrb::decimalText(st_.QRB_PKT * st_.BAND_MUL)));
+    PANZ->setText(
+        QString::fromStdU16String(qrb::decimalText(std::int64_t{st_.QRB_PKT} * st_.BAND_MUL)));
     if (st_.FEHLER == 0) {
         look::setBackColor(OK2, look::kLightGreen);
         OK2->setEnabled(true);
