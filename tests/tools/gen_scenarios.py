@@ -5,12 +5,13 @@ The points come from the closed form of the award's point table and the
 square distances from whole column/row numbers, not from the program's own
 floating-point path, so the window is checked against a second description.
 
-    python3 tests/tools/gen_scenarios.py      # rewrites tests/scenarios/gen_*.scn
+    python3 tests/tools/gen_scenarios.py OUTDIR    # writes OUTDIR/gen_*.scn
+
+The build runs it and registers each file as a scenario test.
 """
 import random
+import sys
 from pathlib import Path
-
-OUT = Path(__file__).resolve().parent.parent / "scenarios"
 
 CORNER = [list(map(int, r.split())) for r in """
 1 2 3 4 5 6 8 9 10 12 13 14 16
@@ -145,8 +146,10 @@ def qth_all():
 
 
 def main():
-    (OUT / "gen_random_pairs.scn").write_text("\n".join(random_pairs(2500, 20261207)) + "\n")
-    (OUT / "gen_qth_all.scn").write_text("\n".join(qth_all()) + "\n")
+    out = Path(sys.argv[1])
+    out.mkdir(parents=True, exist_ok=True)
+    (out / "gen_random_pairs.scn").write_text("\n".join(random_pairs(2500, 20261207)) + "\n")
+    (out / "gen_qth_all.scn").write_text("\n".join(qth_all()) + "\n")
 
 
 if __name__ == "__main__":
