@@ -5,7 +5,10 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
 #include <cstdio>
+#include <cups/cups.h>
+#include <memory>
 #include <utility>
 
 namespace {
@@ -15,6 +18,36 @@ QString fromView(std::u16string_view text) {
 
 void complain(const QString& why) {
     std::fprintf(stderr, "qrb-punkte: nicht gedruckt: %s\n", qPrintable(why));
+}
+
+struct DestFree {
+    void operator()(cups_dest_t* dest) const { cupsFreeDests(1, dest); }
+};
+using Destination = std::unique_ptr<cups_dest_t, DestFree>;
+
+// Lays the lines out on pages of the destination's paper, top to bottom; a
+// line that would not fit any more goes to the top of a new page.
+bool render(QPrinter& printer, const QString& face, double points, const QStringList& lines) {
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        return false;
+    }
+    QFont font(face);
+    font.setPointSizeF(points);
+    font.setStyleHint(QFont::TypeWriter);
+    painter.setFont(font);
+    const QFontMetrics metrics(font, &printer);
+    const int pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
+    int y = metrics.ascent();
+    for (const QString& line : lines) {
+        if (y + metrics.descent() > pageHeight) {
+            printer.newPage();
+            y = metrics.ascent();
+        }
+        painter.drawText(0, y, line);
+        y += metrics.lineSpacing();
+    }
+    return painter.end();
 }
 } // namespace
 
@@ -30,42 +63,38 @@ void QtPrinter::printLine(std::u16string_view line) {
     lines_.append(fromView(line));
 }
 
+// The document is laid out by Qt into a PDF and handed to the print server
+// here, so that a destination that refuses the job is noticed and reported
+// like a missing one.
 bool QtPrinter::endDocument() {
     const QStringList lines = std::exchange(lines_, {});
-    const QPrinterInfo destination = QPrinterInfo::defaultPrinter();
-    if (destination.isNull()) {
+    const Destination destination(cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
+    if (!destination) {
         complain(QStringLiteral("kein Standarddrucker eingerichtet"));
         return false;
     }
-    QPrinter printer(destination, QPrinter::HighResolution);
-    printer.setDocName(QStringLiteral("QRB-Punkte"));
-    printer.setFullPage(false);
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        complain(QStringLiteral("Druckauftrag für %1 ließ sich nicht beginnen")
-                     .arg(destination.printerName()));
+    const QString name = QString::fromLocal8Bit(destination->name);
+
+    QTemporaryFile pdf;
+    if (!pdf.open()) {
+        complain(QStringLiteral("keine temporäre Datei für den Druckauftrag"));
         return false;
     }
-    QFont font(face_);
-    font.setPointSizeF(points_);
-    font.setStyleHint(QFont::TypeWriter);
-    painter.setFont(font);
-    const QFontMetrics metrics(font, &printer);
-    const int pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
-    int y = metrics.ascent();
-    for (const QString& line : lines) {
-        // A line that would not fit goes to the top of a new page.
-        if (y + metrics.descent() > pageHeight) {
-            printer.newPage();
-            y = metrics.ascent();
-        }
-        painter.drawText(0, y, line);
-        y += metrics.lineSpacing();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf.fileName());
+    printer.setDocName(QStringLiteral("QRB-Punkte"));
+    printer.setPageSize(QPrinterInfo::printerInfo(name).defaultPageSize());
+    if (!render(printer, face_, points_, lines)) {
+        complain(QStringLiteral("Druckauftrag für %1 ließ sich nicht aufbereiten").arg(name));
+        return false;
     }
-    const bool finished = painter.end();
-    if (!finished) {
-        complain(QStringLiteral("Druckauftrag für %1 ließ sich nicht abschließen")
-                     .arg(destination.printerName()));
+
+    const int job = cupsPrintFile(destination->name, pdf.fileName().toLocal8Bit().constData(),
+                                  "QRB-Punkte", destination->num_options, destination->options);
+    if (job == 0) {
+        complain(QStringLiteral("%1: %2").arg(name, QString::fromLocal8Bit(cupsLastErrorString())));
+        return false;
     }
-    return finished;
+    return true;
 }
