@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Sets up a fresh Debian 12 machine, builds and runs every test: once in the
-# normal build, once under AddressSanitizer and UndefinedBehaviorSanitizer.
+# normal build, once under AddressSanitizer and UndefinedBehaviorSanitizer,
+# then the fuzzers of the plain libraries for a short fixed time each.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 
-for preset in default asan; do
+for preset in default asan fuzz; do
   echo "== build and test: $preset"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
