@@ -45,10 +45,13 @@ template <typename W> W* place(QWidget* window, W* widget, const char* name, Pla
     return widget;
 }
 
+// A screen reader announces each control by its accessible name and reads its
+// tooltip as the description.
 QLabel* label(QWidget* window, const char* name, const QString& caption, Place at,
               double points = 8.25) {
     auto* widget = place(window, new QLabel(caption, window), name, at);
     widget->setFont(makeFont("Arial", points));
+    widget->setAccessibleName(caption);
     return widget;
 }
 
@@ -57,14 +60,22 @@ QPushButton* button(QWidget* window, const char* name, const QString& caption,
     auto* widget = place(window, new QPushButton(caption, window), name, at);
     widget->setFont(makeFont("Arial", 8.25));
     widget->setToolTip(tooltip);
+    widget->setAccessibleName(caption);
+    widget->setAccessibleDescription(tooltip);
     widget->setAutoDefault(false);
     return widget;
 }
 
-QLineEdit* textField(QWidget* window, const char* name, const QString& tooltip, Place at) {
+// A field is named by the caption label beside it, which also labels it for
+// assistive tools (the label's buddy).
+QLineEdit* textField(QWidget* window, const char* name, QLabel* caption, const QString& tooltip,
+                     Place at) {
     auto* widget = place(window, new QLineEdit(window), name, at);
     widget->setFont(makeFont("MS Sans Serif", 8.25));
     widget->setToolTip(tooltip);
+    widget->setAccessibleName(caption->text());
+    widget->setAccessibleDescription(tooltip);
+    caption->setBuddy(widget);
     // No length limit on what a person types or pastes.
     widget->setMaxLength(std::numeric_limits<int>::max());
     return widget;
@@ -72,8 +83,8 @@ QLineEdit* textField(QWidget* window, const char* name, const QString& tooltip, 
 
 // SU and PANZ show only what the program writes: read-only and centred, so
 // nothing typed can reach the sum or the points.
-QLineEdit* displayField(QWidget* window, const char* name, Place at) {
-    auto* widget = textField(window, name, QString(), at);
+QLineEdit* displayField(QWidget* window, const char* name, QLabel* caption, Place at) {
+    auto* widget = textField(window, name, caption, QString(), at);
     widget->setReadOnly(true);
     widget->setAlignment(Qt::AlignCenter);
     QPalette palette = widget->palette();
@@ -82,8 +93,10 @@ QLineEdit* displayField(QWidget* window, const char* name, Place at) {
     return widget;
 }
 
-QListWidget* list(QWidget* window, const char* name, Place at, unsigned back) {
+QListWidget* list(QWidget* window, const char* name, const QString& accessibleName, Place at,
+                  unsigned back) {
     auto* widget = place(window, new QListWidget(window), name, at);
+    widget->setAccessibleName(accessibleName);
     look::setBackColor(widget, back);
     widget->setUniformItemSizes(true);
     return widget;
@@ -120,6 +133,7 @@ constexpr std::array<BandPlace, 10> kBandPlaces{{
 void Telvor::buildControls() {
     setObjectName(QStringLiteral("TELVOR"));
     setWindowTitle(QStringLiteral("QRB-PUNKTE"));
+    setAccessibleName(windowTitle());
     setWindowIcon(look::windowIcon());
     setFont(makeFont("Courier New", 8.25));
     look::setBackColor(this, look::kGrey);
@@ -129,26 +143,31 @@ void Telvor::buildControls() {
                   {150, 300, 4800, 240, 24}, 9.75);
     OK1 = button(this, "OK1", QStringLiteral("END"), QStringLiteral("Pogrammende"),
                  {6000, 500, 600, 300, 25});
-    LIST2 = list(this, "LIST2", {5200, 500, 660, 240, 29}, look::kWhite);
+    LIST2 = list(this, "LIST2", QStringLiteral("Punktetabelle"), {5200, 500, 660, 240, 29},
+                 look::kWhite);
     DRU = button(this, "DRU", QStringLiteral("DRU"), QStringLiteral("Protokoll ausdrucken"),
                  {6000, 900, 600, 300, 21});
     Text2 = label(this, "Text2", QStringLiteral("Summe QRB"), {4200, 960, 900, 240, 1});
-    SU = displayField(this, "SU", {5200, 900, 660, 300, 30});
+    SU = displayField(this, "SU", Text2, {5200, 900, 660, 300, 30});
     Text4 = label(this, "Text4", QStringLiteral("Eigener Locator"), {300, 1110, 1200, 240, 0});
-    LOC1 = textField(this, "LOC1", QStringLiteral("4-stellig"), {1500, 1047, 975, 300, 23});
-    LIST0 = list(this, "LIST0", {3100, 1300, 3500, 240, 28}, look::kWhite);
-    LIST1 = list(this, "LIST1", {3100, 1500, 3500, 3810, 2}, look::kWhite);
+    LOC1 = textField(this, "LOC1", Text4, QStringLiteral("4-stellig"), {1500, 1047, 975, 300, 23});
+    LIST0 =
+        list(this, "LIST0", QStringLiteral("Kopfzeile"), {3100, 1300, 3500, 240, 28}, look::kWhite);
+    LIST1 =
+        list(this, "LIST1", QStringLiteral("Protokoll"), {3100, 1500, 3500, 3810, 2}, look::kWhite);
     TEXT5 = label(this, "TEXT5", QStringLiteral("Fremder Locator"), {240, 1680, 1200, 225, 20});
-    LOC2 = textField(this, "LOC2", QStringLiteral("4-stellig"), {1500, 1646, 975, 300, 3});
-    LIST3 = list(this, "LIST3", {3200, 1700, 3300, 3450, 26}, look::kLightYellow);
+    LOC2 = textField(this, "LOC2", TEXT5, QStringLiteral("4-stellig"), {1500, 1646, 975, 300, 3});
+    LIST3 = list(this, "LIST3", QStringLiteral("QTH-Info"), {3200, 1700, 3300, 3450, 26},
+                 look::kLightYellow);
     TEXT6 = label(this, "TEXT6", QStringLiteral("QTH - Kenner"), {300, 2160, 1200, 225, 18});
-    QTH2 =
-        textField(this, "QTH2", QStringLiteral("4-stellig (+-) (+-)"), {1500, 2100, 975, 300, 17});
+    QTH2 = textField(this, "QTH2", TEXT6, QStringLiteral("4-stellig (+-) (+-)"),
+                     {1500, 2100, 975, 300, 17});
     INF = button(this, "INF", QStringLiteral("?"), QStringLiteral("QTH-Info (ein/aus)"),
                  {2600, 2100, 300, 300, 27});
     BAND = place(this, new QGroupBox(QStringLiteral("BAND [MHz, GHz]"), this), "BAND",
                  {300, 2500, 1875, 2200, 5});
     BAND->setFont(makeFont("Arial", 8.25));
+    BAND->setAccessibleName(BAND->title());
     line(BAND, "Linie10", 100, 570, 1700, 570);
 
     // The band buttons belong to the window, not to the frame, and lie above it.
@@ -161,6 +180,8 @@ void Telvor::buildControls() {
         auto* option = place(this, new BandButton(this), name.constData(),
                              {at.left, at.top, 675, 210, at.tabIndex});
         option->setText(QString::fromStdU16String(std::u16string(qrb::kBands[index].caption)));
+        // The caption alone ("1.2") says little once read outside the frame.
+        option->setAccessibleName(QStringLiteral("Band ") + option->text());
         option->setFont(makeFont("Arial", 8.25));
         // Disabled captions stay readable, greyed as on a classic form.
         QPalette palette = option->palette();
@@ -175,7 +196,7 @@ void Telvor::buildControls() {
     }
 
     TEXT7 = label(this, "TEXT7", QStringLiteral("QRB-Punkte"), {300, 4860, 900, 225, 19});
-    PANZ = displayField(this, "PANZ", {1500, 4800, 660, 300, 4});
+    PANZ = displayField(this, "PANZ", TEXT7, {1500, 4800, 660, 300, 4});
     OK2 = button(this, "OK2", QStringLiteral("OK"), QStringLiteral("Eigabebestätigung"),
                  {2280, 4800, 600, 300, 6});
 

@@ -10,6 +10,7 @@ packages=(
   fonts-liberation
   xvfb xauth xdotool
   cups cups-client cups-bsd poppler-utils
+  desktop-file-utils appstream dpkg-dev imagemagick
 )
 
 missing=()

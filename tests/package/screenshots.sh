@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# scripts/screenshots.sh drives the real window on a virtual X server through
+# its four states and ends it with END: four screenshots of the whole window,
+# each showing something the others do not.
+#
+# Usage: screenshots.sh SOURCE_DIR PROGRAM
+set -euo pipefail
+
+source=$1
+program=$2
+
+for tool in Xvfb:xvfb xdotool:xdotool import:imagemagick; do
+    if ! command -v "${tool%%:*}" >/dev/null; then
+        echo "SKIP: ${tool%%:*} is missing (Debian package ${tool#*:})"
+        exit 77
+    fi
+done
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+QRB_PUNKTE=$program "$source/scripts/screenshots.sh" "$out"
+
+shots=(qrb-punkte-start qrb-punkte-band qrb-punkte qrb-punkte-help)
+size=$(identify -format '%wx%h' "$out/qrb-punkte.png")
+sums=()
+for shot in "${shots[@]}"; do
+    [[ -f $out/$shot.png ]] || { echo "FAIL: no $shot.png" >&2; exit 1; }
+    [[ $(identify -format '%wx%h' "$out/$shot.png") == "$size" ]] ||
+        { echo "FAIL: $shot.png is not $size like the others" >&2; exit 1; }
+    sums+=("$(identify -format '%#' "$out/$shot.png")")
+done
+# The window at its full size, as the metadata announces it.
+[[ $size == 446x373 ]] || { echo "FAIL: the window is $size, not 446x373" >&2; exit 1; }
+if (($(printf '%s\n' "${sums[@]}" | sort -u | wc -l) != ${#shots[@]})); then
+    echo "FAIL: two screenshots show the same picture" >&2
+    exit 1
+fi
+echo "4 screenshots of $size, all different"
