@@ -206,6 +206,9 @@ void Telvor::buildControls() {
     line(this, "Linie9", 150, 5325, 3000, 5325);
     line(this, "Line1", 150, 1500, 3000, 1500);
 
+    // The header is one line in a box one line high: no scroll bars.
+    LIST0->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    LIST0->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LIST3->setFont(makeFont("Courier New", 6.75));
     LIST2->hide();
     LIST3->hide();
