@@ -1,0 +1,324 @@
+// Start-up benchmark driver: starts its own Xvfb, then starts the program and
+// the bare Qt window alternately, each until it has ended itself after its
+// first paint, and reports median wall time, CPU time and peak resident memory
+// of both with their ratios. Plain POSIX, no Qt, so that it stays small and
+// adds nothing to what it measures.
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Options {
+    int runs = 30;
+    int warmup = 2;
+    int timeoutSeconds = 30;
+    std::string program;
+    std::string bare;
+    std::string logPath = "/tmp/qrb-bench-startup.log";
+    std::string csvPath;
+    std::string programName = "qrb-punkte";
+    std::string bareName = "bare Qt window";
+};
+
+struct Sample {
+    double wallMs = 0;
+    double cpuMs = 0;
+    long maxRssKiB = 0;
+};
+
+struct Subject {
+    std::string name;
+    std::string path;
+    std::vector<Sample> samples;
+    int failures = 0;
+};
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: qrb-bench-startup [--runs N] [--warmup N] [--timeout SECONDS]\n"
+                 "                         [--log FILE] [--csv FILE] [--names NAME1,NAME2]\n"
+                 "                         PROGRAM BARE_WINDOW\n"
+                 "Both executables must end themselves after their first paint.\n"
+                 "Their output goes to the log file (default /tmp/qrb-bench-startup.log).\n");
+}
+
+std::optional<Options> parse(int argc, char** argv) {
+    Options opt;
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--runs" && hasValue) {
+            opt.runs = std::atoi(argv[++i]);
+        } else if (arg == "--warmup" && hasValue) {
+            opt.warmup = std::atoi(argv[++i]);
+        } else if (arg == "--timeout" && hasValue) {
+            opt.timeoutSeconds = std::atoi(argv[++i]);
+        } else if (arg == "--log" && hasValue) {
+            opt.logPath = argv[++i];
+        } else if (arg == "--csv" && hasValue) {
+            opt.csvPath = argv[++i];
+        } else if (arg == "--names" && hasValue) {
+            const std::string names = argv[++i];
+            const std::size_t comma = names.find(',');
+            if (comma == std::string::npos) {
+                return std::nullopt;
+            }
+            opt.programName = names.substr(0, comma);
+            opt.bareName = names.substr(comma + 1);
+        } else if (!arg.empty() && arg[0] == '-') {
+            return std::nullopt;
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    if (positional.size() != 2 || opt.runs < 1 || opt.warmup < 0 || opt.timeoutSeconds < 1) {
+        return std::nullopt;
+    }
+    opt.program = positional[0];
+    opt.bare = positional[1];
+    return opt;
+}
+
+// An alarm only has to interrupt wait4(); the handler itself does nothing.
+void onAlarm(int /*signal*/) {}
+
+void installAlarm() {
+    struct sigaction action {};
+    action.sa_handler = onAlarm;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = 0; // no SA_RESTART: wait4() returns EINTR
+    sigaction(SIGALRM, &action, nullptr);
+}
+
+// Starts "Xvfb -displayfd" and reads the display number it picked.
+std::optional<std::pair<pid_t, int>> startXvfb() {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return std::nullopt;
+    }
+    const pid_t pid = fork();
+    if (pid < 0) {
+        return std::nullopt;
+    }
+    if (pid == 0) {
+        close(fds[0]);
+        const int devNull = open("/dev/null", O_RDWR);
+        dup2(devNull, STDIN_FILENO);
+        dup2(devNull, STDOUT_FILENO);
+        dup2(devNull, STDERR_FILENO);
+        const std::string fd = std::to_string(fds[1]);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
+               "-nolisten", "tcp", "-noreset", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    close(fds[1]);
+    std::string number;
+    pollfd waitFor{fds[0], POLLIN, 0};
+    while (number.find('\n') == std::string::npos && poll(&waitFor, 1, 10000) > 0) {
+        char buffer[16];
+        const ssize_t n = read(fds[0], buffer, sizeof buffer);
+        if (n <= 0) {
+            break;
+        }
+        number.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(fds[0]);
+    if (number.find('\n') == std::string::npos) {
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        return std::nullopt;
+    }
+    return std::make_pair(pid, std::atoi(number.c_str()));
+}
+
+double toMs(const timeval& t) {
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+}
+
+// One start: fork, exec, wait for the end. Wall time from before the fork to
+// after the wait; CPU time and peak RSS from the child's own resource usage.
+std::optional<Sample> runOnce(const std::string& path, int display, const Options& opt) {
+    const auto begin = std::chrono::steady_clock::now();
+    const pid_t pid = fork();
+    if (pid < 0) {
+        return std::nullopt;
+    }
+    if (pid == 0) {
+        const std::string displayName = ":" + std::to_string(display);
+        setenv("DISPLAY", displayName.c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+        unsetenv("WAYLAND_DISPLAY");
+        const int devNull = open("/dev/null", O_RDONLY);
+        const int log = open(opt.logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        dup2(devNull, STDIN_FILENO);
+        dup2(log, STDOUT_FILENO);
+        dup2(log, STDERR_FILENO);
+        execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    alarm(static_cast<unsigned>(opt.timeoutSeconds));
+    int status = 0;
+    rusage usage{};
+    pid_t done = wait4(pid, &status, 0, &usage);
+    alarm(0);
+    const auto end = std::chrono::steady_clock::now();
+    if (done < 0 && errno == EINTR) {
+        std::fprintf(stderr, "%s: no first paint within %d s, killed\n", path.c_str(),
+                     opt.timeoutSeconds);
+        kill(pid, SIGKILL);
+        wait4(pid, &status, 0, &usage);
+        return std::nullopt;
+    }
+    if (done != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s: ended abnormally (status %d), see %s\n", path.c_str(), status,
+                     opt.logPath.c_str());
+        return std::nullopt;
+    }
+    Sample sample;
+    sample.wallMs = std::chrono::duration<double, std::milli>(end - begin).count();
+    sample.cpuMs = toMs(usage.ru_utime) + toMs(usage.ru_stime);
+    sample.maxRssKiB = usage.ru_maxrss;
+    return sample;
+}
+
+template <typename T> double median(std::vector<T> values) {
+    if (values.empty()) {
+        return 0;
+    }
+    std::sort(values.begin(), values.end());
+    const std::size_t mid = values.size() / 2;
+    if (values.size() % 2 == 1) {
+        return static_cast<double>(values[mid]);
+    }
+    return (static_cast<double>(values[mid - 1]) + static_cast<double>(values[mid])) / 2.0;
+}
+
+struct Summary {
+    double wallMedian = 0;
+    double wallMin = 0;
+    double wallMax = 0;
+    double cpuMedian = 0;
+    double rssMedianMiB = 0;
+    double rssMaxMiB = 0;
+};
+
+Summary summarize(const Subject& subject) {
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    std::vector<long> rss;
+    for (const Sample& s : subject.samples) {
+        wall.push_back(s.wallMs);
+        cpu.push_back(s.cpuMs);
+        rss.push_back(s.maxRssKiB);
+    }
+    Summary sum;
+    if (wall.empty()) {
+        return sum;
+    }
+    sum.wallMedian = median(wall);
+    sum.wallMin = *std::min_element(wall.begin(), wall.end());
+    sum.wallMax = *std::max_element(wall.begin(), wall.end());
+    sum.cpuMedian = median(cpu);
+    sum.rssMedianMiB = median(rss) / 1024.0;
+    sum.rssMaxMiB = static_cast<double>(*std::max_element(rss.begin(), rss.end())) / 1024.0;
+    return sum;
+}
+
+void writeCsv(const std::string& path, const std::vector<Subject>& subjects) {
+    FILE* out = std::fopen(path.c_str(), "w");
+    if (out == nullptr) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        return;
+    }
+    std::fprintf(out, "subject,run,wall_ms,cpu_ms,max_rss_kib\n");
+    for (const Subject& subject : subjects) {
+        for (std::size_t i = 0; i < subject.samples.size(); ++i) {
+            const Sample& s = subject.samples[i];
+            std::fprintf(out, "%s,%zu,%.3f,%.3f,%ld\n", subject.name.c_str(), i + 1, s.wallMs,
+                         s.cpuMs, s.maxRssKiB);
+        }
+    }
+    std::fclose(out);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Options> parsed = parse(argc, argv);
+    if (!parsed) {
+        usage();
+        return 2;
+    }
+    const Options& opt = *parsed;
+    installAlarm();
+    std::remove(opt.logPath.c_str());
+
+    const auto xvfb = startXvfb();
+    if (!xvfb) {
+        std::fprintf(stderr, "could not start Xvfb\n");
+        return 1;
+    }
+    const auto [xvfbPid, display] = *xvfb;
+
+    std::vector<Subject> subjects{{opt.programName, opt.program, {}, 0},
+                                  {opt.bareName, opt.bare, {}, 0}};
+    // Warm-up: fill the page cache and the font caches for both.
+    for (int i = 0; i < opt.warmup; ++i) {
+        for (Subject& subject : subjects) {
+            runOnce(subject.path, display, opt);
+        }
+    }
+    // Interleaved, with the order swapped every round, so that a drift of the
+    // machine (cache, frequency, neighbours) falls on both alike.
+    for (int round = 0; round < opt.runs; ++round) {
+        for (int k = 0; k < 2; ++k) {
+            Subject& subject = subjects[static_cast<std::size_t>((round + k) % 2)];
+            if (const auto sample = runOnce(subject.path, display, opt)) {
+                subject.samples.push_back(*sample);
+            } else {
+                ++subject.failures;
+            }
+        }
+    }
+    kill(xvfbPid, SIGTERM);
+    waitpid(xvfbPid, nullptr, 0);
+
+    if (!opt.csvPath.empty()) {
+        writeCsv(opt.csvPath, subjects);
+    }
+
+    const Summary prog = summarize(subjects[0]);
+    const Summary bare = summarize(subjects[1]);
+    std::printf("Start-up until the first paint on Xvfb :%d, %d runs each, interleaved "
+                "(%d warm-up runs each not counted)\n\n",
+                display, opt.runs, opt.warmup);
+    std::printf("%-16s %9s %9s %9s %10s %11s %11s %6s\n", "", "wall med", "wall min", "wall max",
+                "CPU med", "RSS med", "RSS max", "failed");
+    for (std::size_t i = 0; i < subjects.size(); ++i) {
+        const Summary& s = i == 0 ? prog : bare;
+        std::printf("%-16s %6.1f ms %6.1f ms %6.1f ms %7.1f ms %7.1f MiB %7.1f MiB %6d\n",
+                    subjects[i].name.c_str(), s.wallMedian, s.wallMin, s.wallMax, s.cpuMedian,
+                    s.rssMedianMiB, s.rssMaxMiB, subjects[i].failures);
+    }
+    if (bare.wallMedian > 0 && bare.rssMedianMiB > 0) {
+        std::printf("%-16s %9.2fx %9s %9s %9.2fx %10.2fx   (first row / second row)\n", "ratio",
+                    prog.wallMedian / bare.wallMedian, "", "", prog.cpuMedian / bare.cpuMedian,
+                    prog.rssMedianMiB / bare.rssMedianMiB);
+    }
+    const int failures = subjects[0].failures + subjects[1].failures;
+    return failures == 0 ? 0 : 1;
+}

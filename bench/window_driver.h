@@ -1,0 +1,83 @@
+#pragma once
+
+// Drives the real window the way a person does, for the window benchmarks:
+// keys and clicks go through QTest to the controls found by their names.
+
+#include "printer.h"
+#include "telvor.h"
+
+#include <QString>
+#include <memory>
+
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace bench {
+
+// Printing is not measured: this printer takes every job and does nothing.
+class NullPrinter : public qrb::Printer {
+public:
+    void setFontFace(std::u16string_view /*face*/) override {}
+    void setFontSize(double /*points*/) override {}
+    void printLine(std::u16string_view /*line*/) override {}
+    bool endDocument() override { return true; }
+};
+
+// Whether the events that a step leaves behind (repaints above all) are
+// handled right after it, as between the keys of a person typing, or not at
+// all, which leaves the handlers and what Qt paints at once (a pressed button
+// repaints immediately, together with everything else pending).
+enum class Repaint { AfterEachStep, Never };
+
+// A started window with the own locator confirmed, ready for contacts.
+class ContactWindow {
+public:
+    explicit ContactWindow(const QString& ownLocator = QStringLiteral("jo62qm"));
+    ~ContactWindow();
+    ContactWindow(const ContactWindow&) = delete;
+    ContactWindow& operator=(const ContactWindow&) = delete;
+
+    // One whole contact: the foreign locator typed into LOC2 with Enter, the
+    // band button B2 (432 MHz) clicked, then OK2.
+    void contact(const QString& foreignLocator, Repaint repaint);
+
+    // Text pasted into a field as Ctrl+V does (inserted at the cursor of the
+    // focused field, no key typed), then Enter there. A non-null firstKey is
+    // typed before the paste, so that the Enter completes the pasted entry
+    // instead of starting a new one. The paste, the Enter and the repaint
+    // after each are timed separately, in nanoseconds.
+    struct PasteTimes {
+        long long pasteNs = 0;
+        long long paintAfterPasteNs = 0;
+        long long enterNs = 0;
+        long long paintAfterEnterNs = 0;
+    };
+    PasteTimes pasteAndEnter(QLineEdit* field, QChar firstKey, const QString& text);
+
+    Telvor& window() { return *window_; }
+    QLineEdit* loc1() const { return loc1_; }
+    QLineEdit* loc2() const { return loc2_; }
+    QLineEdit* qth2() const { return qth2_; }
+    QLineEdit* su() const { return su_; }
+    QListWidget* log() const { return log_; }
+
+    // All posted events handled, as the event loop does between inputs.
+    static void settle();
+
+private:
+    void typeAndEnter(QLineEdit* field, const QString& text, Repaint repaint);
+
+    NullPrinter printer_;
+    std::unique_ptr<Telvor> window_;
+    QLineEdit* loc1_ = nullptr;
+    QLineEdit* loc2_ = nullptr;
+    QLineEdit* qth2_ = nullptr;
+    QLineEdit* su_ = nullptr;
+    QListWidget* log_ = nullptr;
+    QRadioButton* band432_ = nullptr;
+    QPushButton* ok_ = nullptr;
+};
+
+} // namespace bench
