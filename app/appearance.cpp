@@ -28,6 +28,11 @@ QColor fromBgr(unsigned bgr) {
 }
 
 void setBackColor(QWidget* widget, unsigned bgr) {
+    // Handlers set colours that often are already there; restyling costs.
+    const QVariant current = widget->property(kBackColorProperty);
+    if (current.isValid() && current.toUInt() == bgr) {
+        return;
+    }
     widget->setProperty(kBackColorProperty, bgr);
     const QColor colour = fromBgr(bgr);
     if (qobject_cast<QPushButton*>(widget) != nullptr) {

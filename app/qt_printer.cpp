@@ -8,6 +8,7 @@
 #include <QTemporaryFile>
 #include <cstdio>
 #include <cups/cups.h>
+#include <dlfcn.h>
 #include <memory>
 #include <utility>
 
@@ -20,8 +21,44 @@ void complain(const QString& why) {
     std::fprintf(stderr, "qrb-punkte: nicht gedruckt: %s\n", qPrintable(why));
 }
 
+// The print server's client library, loaded on the first print only: linked
+// to the program it would load itself and some twenty libraries more (TLS,
+// Kerberos, …) at every start, for a button that many sessions never press.
+struct CupsLibrary {
+    decltype(&cupsGetNamedDest) getNamedDest = nullptr;
+    decltype(&cupsFreeDests) freeDests = nullptr;
+    decltype(&cupsPrintFile) printFile = nullptr;
+    decltype(&cupsLastErrorString) lastErrorString = nullptr;
+
+    bool complete() const {
+        return getNamedDest != nullptr && freeDests != nullptr && printFile != nullptr &&
+               lastErrorString != nullptr;
+    }
+};
+
+template <typename F> void bind(void* library, const char* name, F& function) {
+    function = reinterpret_cast<F>(dlsym(library, name));
+}
+
+// The library, or nullptr when it cannot be loaded.
+const CupsLibrary* cupsLibrary() {
+    static const CupsLibrary loaded = [] {
+        CupsLibrary cups;
+        // Kept loaded for the rest of the run, like a linked library.
+        void* library = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
+        if (library != nullptr) {
+            bind(library, "cupsGetNamedDest", cups.getNamedDest);
+            bind(library, "cupsFreeDests", cups.freeDests);
+            bind(library, "cupsPrintFile", cups.printFile);
+            bind(library, "cupsLastErrorString", cups.lastErrorString);
+        }
+        return cups;
+    }();
+    return loaded.complete() ? &loaded : nullptr;
+}
+
 struct DestFree {
-    void operator()(cups_dest_t* dest) const { cupsFreeDests(1, dest); }
+    void operator()(cups_dest_t* dest) const { cupsLibrary()->freeDests(1, dest); }
 };
 using Destination = std::unique_ptr<cups_dest_t, DestFree>;
 
@@ -68,7 +105,12 @@ void QtPrinter::printLine(std::u16string_view line) {
 // like a missing one.
 bool QtPrinter::endDocument() {
     const QStringList lines = std::exchange(lines_, {});
-    const Destination destination(cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
+    const CupsLibrary* cups = cupsLibrary();
+    if (cups == nullptr) {
+        complain(QStringLiteral("die CUPS-Bibliothek (libcups.so.2) fehlt"));
+        return false;
+    }
+    const Destination destination(cups->getNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
     if (!destination) {
         complain(QStringLiteral("kein Standarddrucker eingerichtet"));
         return false;
@@ -90,10 +132,11 @@ bool QtPrinter::endDocument() {
         return false;
     }
 
-    const int job = cupsPrintFile(destination->name, pdf.fileName().toLocal8Bit().constData(),
-                                  "QRB-Punkte", destination->num_options, destination->options);
+    const int job = cups->printFile(destination->name, pdf.fileName().toLocal8Bit().constData(),
+                                    "QRB-Punkte", destination->num_options, destination->options);
     if (job == 0) {
-        complain(QStringLiteral("%1: %2").arg(name, QString::fromLocal8Bit(cupsLastErrorString())));
+        complain(
+            QStringLiteral("%1: %2").arg(name, QString::fromLocal8Bit(cups->lastErrorString())));
         return false;
     }
     return true;
