@@ -99,11 +99,17 @@ private:
 
     qrb::Printer& printer_;
     SharedState st_;
-    // The text of LOC2 that a completed entry scored, and the same text once a
-    // band has been chosen for it: OK logs a contact only while LOC2 still
-    // holds exactly that, so no line can carry points of another contact.
-    std::optional<QString> scoredLoc2_;
-    std::optional<QString> okLoc2_;
+    // The locators a completed entry scored, and the same pair once a band has
+    // been chosen for it: OK logs a contact only while LOC1 and LOC2 still
+    // hold exactly those texts, so no line can carry points of another contact.
+    struct ScoredPair {
+        QString own;
+        QString foreign;
+        bool operator==(const ScoredPair&) const = default;
+    };
+    void markScored();
+    std::optional<ScoredPair> scored_;
+    std::optional<ScoredPair> okToLog_;
     // The last completion of the own locator passed and LOC1 was not begun anew.
     bool ownPassed_ = false;
 

@@ -36,8 +36,8 @@ void Telvor::onKey(Entry entry, char16_t code) {
 // The first key of an entry replaces the previous text. A new entry anywhere
 // also means the contact scored before is no longer the one being entered.
 void Telvor::firstKey(Entry entry) {
-    scoredLoc2_.reset();
-    okLoc2_.reset();
+    scored_.reset();
+    okToLog_.reset();
     switch (entry) {
     case Entry::Loc1:
         ownPassed_ = false;
@@ -62,6 +62,10 @@ void Telvor::firstKey(Entry entry) {
         look::setBackColor(LOC2, look::kGrey);
         break;
     }
+}
+
+void Telvor::markScored() {
+    scored_ = ScoredPair{LOC1->text(), LOC2->text()};
 }
 
 void Telvor::complete(Entry entry) {
@@ -126,7 +130,7 @@ void Telvor::completeLoc2() {
     BAANZ_AUS();
     QRBPK_BER();
     if (st_.FEHLER == 0) {
-        scoredLoc2_ = LOC2->text();
+        markScored();
         BAANZ_EIN();
     }
 }
@@ -166,6 +170,6 @@ void Telvor::completeQth2() {
     look::setBackColor(LOC2, look::kGrey);
     BAANZ_EIN();
     if (st_.FEHLER == 0) {
-        scoredLoc2_ = LOC2->text();
+        markScored();
     }
 }

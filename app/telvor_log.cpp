@@ -25,10 +25,12 @@ std::vector<std::u16string> listLines(const QListWidget* list) {
 }
 } // namespace
 
-// Only a contact that was scored, then given a band, and whose LOC2 nobody
-// has touched since, may be logged.
+// Only a contact that was scored, then given a band, and whose locators
+// nobody has touched since (a paste or Delete reaches a field without a key
+// of the filter), may be logged.
 bool Telvor::okMayLog() const {
-    return st_.FEHLER == 0 && okLoc2_.has_value() && *okLoc2_ == LOC2->text();
+    return st_.FEHLER == 0 && okToLog_.has_value() &&
+           *okToLog_ == ScoredPair{LOC1->text(), LOC2->text()};
 }
 
 void Telvor::refuseOk() {
@@ -58,8 +60,8 @@ void Telvor::onOk() {
     LOC2->clear();
     st_.QTH_TEXT.clear();
     PANZ->clear();
-    scoredLoc2_.reset();
-    okLoc2_.reset();
+    scored_.reset();
+    okToLog_.reset();
     look::setBackColor(LOC2, look::kLightGreen);
     LOC2->setFocus();
     DRU->setEnabled(true);

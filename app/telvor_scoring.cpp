@@ -122,6 +122,6 @@ void Telvor::onBand(int index) {
         look::setBackColor(OK2, look::kLightGreen);
         OK2->setEnabled(true);
         OK2->setFocus();
-        okLoc2_ = scoredLoc2_;
+        okToLog_ = scored_;
     }
 }

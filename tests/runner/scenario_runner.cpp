@@ -1,16 +1,11 @@
 #include "scenario_runner.h"
 
-#include "recording_printer.h"
 #include "scenario_command.h"
-#include "telvor.h"
-#include "window_driver.h"
-#include "window_probe.h"
+#include "scenario_session.h"
 
 #include <QFile>
 #include <QList>
 #include <QStringDecoder>
-#include <QTest>
-#include <memory>
 #include <vector>
 
 namespace scenario {
@@ -82,28 +77,21 @@ FileOutcome runScenarioFile(const QString& path, Tally& tally, const LineSink& e
         return FileOutcome::Ran;
     }
 
-    RecordingPrinter printer;
-    auto window = std::make_unique<Telvor>(printer);
-    bool ended = false;
-    QObject::connect(window.get(), &Telvor::endRequested, window.get(), [&ended] { ended = true; });
-    window->start();
-    if (!QTest::qWaitForWindowExposed(window.get()) || !QTest::qWaitForWindowActive(window.get())) {
+    Session session;
+    const QString problem = session.start();
+    if (!problem.isEmpty()) {
         emitLine(QStringLiteral("%1: expected the started window shown and active, got %2")
-                     .arg(path, window->isVisible() ? QStringLiteral("an inactive window")
-                                                    : QStringLiteral("a hidden window")));
+                     .arg(path, problem));
         ++tally.failed;
         return FileOutcome::Ran;
     }
-    WindowDriver::settle();
 
-    WindowDriver driver(window.get());
-    const WindowProbe probe(*window, driver, printer, ended);
     for (const NumberedLine& line : lines) {
         if (line.parsed.status != ParsedLine::Status::Command) {
             continue;
         }
         const Command& command = line.parsed.command;
-        if (ended && !allowedAfterEnd(command.kind)) {
+        if (session.ended() && !allowedAfterEnd(command.kind)) {
             // A command for a program that is no longer there: the rest of the
             // file cannot mean anything, so it stops here.
             emitLine(where(line.number) +
@@ -112,52 +100,23 @@ FileOutcome runScenarioFile(const QString& path, Tally& tally, const LineSink& e
             ++tally.failed;
             break;
         }
-        switch (command.kind) {
-        case Command::Kind::Click:
-        case Command::Kind::Type: {
-            QWidget* target = driver.control(command.control);
-            if (target == nullptr) {
-                emitLine(where(line.number) +
-                         QStringLiteral("expected a control named %1 in the window, got none")
-                             .arg(command.control));
-                ++tally.failed;
-                break;
-            }
-            driver.click(target);
-            if (command.kind == Command::Kind::Type) {
-                driver.keys(command.text);
-            }
-            break;
-        }
-        case Command::Kind::Keys:
-            driver.keys(command.text);
-            break;
-        case Command::Kind::Paste:
-            driver.paste(command.text);
-            break;
-        case Command::Kind::Close:
-            driver.close();
-            break;
-        case Command::Kind::Expect: {
-            const Observed got = probe.read(command.target);
-            if (got.value && matches(command.value, *got.value)) {
-                ++tally.passed;
-            } else {
-                ++tally.failed;
-                emitLine(
-                    where(line.number) +
-                    QStringLiteral("expected %1, got %2").arg(render(command.value), got.render()));
-            }
-            break;
-        }
-        case Command::Kind::Dump:
+        if (command.kind == Command::Kind::Dump) {
             emitLine(where(line.number) + QStringLiteral("dump"));
-            probe.dump([&emitLine](const QString& text) { emitLine(QStringLiteral("  ") + text); });
+        }
+        const Session::Outcome outcome = session.execute(command, emitLine);
+        switch (outcome.kind) {
+        case Session::Outcome::Kind::Done:
+            break;
+        case Session::Outcome::Kind::Passed:
+            ++tally.passed;
+            break;
+        case Session::Outcome::Kind::NoControl:
+        case Session::Outcome::Kind::Failed:
+            emitLine(where(line.number) + outcome.message);
+            ++tally.failed;
             break;
         }
     }
-    window.reset();
-    WindowDriver::settle();
     return FileOutcome::Ran;
 }
 

@@ -3,8 +3,9 @@
 // Runs scenario files one after another, each in a freshly started window
 // with a fresh recording printer.
 
+#include "scenario_session.h"
+
 #include <QString>
-#include <functional>
 
 namespace scenario {
 
@@ -14,8 +15,6 @@ struct Tally {
 };
 
 enum class FileOutcome { Ran, CannotOpen };
-
-using LineSink = std::function<void(const QString&)>;
 
 // Reads and runs one file, adding its expectations to the tally and writing
 // every failure (and every dump) to the sink. The file name in messages is

@@ -62,10 +62,21 @@ QWidget* WindowDriver::control(const QString& name) const {
     return window_->findChild<QWidget*>(name);
 }
 
+QPoint WindowDriver::centreOf(const QWidget* control) const {
+    return control == window_ ? window_->rect().center()
+                              : control->mapTo(window_, control->rect().center());
+}
+
+QWidget* WindowDriver::controlAt(QPoint point) const {
+    QWidget* widget = window_->childAt(point);
+    while (widget != nullptr && widget != window_ && widget->objectName().isEmpty()) {
+        widget = widget->parentWidget();
+    }
+    return widget != nullptr ? widget : window_;
+}
+
 void WindowDriver::click(QWidget* control) {
-    const QPoint centre = control == window_ ? window_->rect().center()
-                                             : control->mapTo(window_, control->rect().center());
-    QTest::mouseClick(window_->windowHandle(), Qt::LeftButton, Qt::NoModifier, centre);
+    QTest::mouseClick(window_->windowHandle(), Qt::LeftButton, Qt::NoModifier, centreOf(control));
     settle();
 }
 

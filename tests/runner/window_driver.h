@@ -5,6 +5,7 @@
 // own delivery, so that hit-testing, enabled state, focus, the Tab chain and
 // the window's key filtering all take part.
 
+#include <QPoint>
 #include <QString>
 
 class QWidget;
@@ -18,6 +19,16 @@ public:
     // The control of that name: the window itself for its own name, otherwise
     // the child (at any depth) with that object name; null when there is none.
     QWidget* control(const QString& name) const;
+
+    // The middle of the control in the window's coordinates: where click()
+    // clicks.
+    QPoint centreOf(const QWidget* control) const;
+
+    // The named control that receives a click at that point of the window:
+    // the topmost shown control there that takes mouse input (the window
+    // itself when there is none). Whether it acts on the click depends on
+    // its enabled state.
+    QWidget* controlAt(QPoint point) const;
 
     // A left click at the middle of the control. The click lands on whatever
     // is on top at that point of the window, as on screen: a hidden control is
