@@ -92,6 +92,7 @@ private:
     void checkCompletedLocator();
     void refuseShortLookup(bool ownShort);
     void clearBandSelection();
+    void markScored();
     bool okMayLog() const;
     void refuseOk();
 
@@ -107,7 +108,6 @@ private:
         QString foreign;
         bool operator==(const ScoredPair&) const = default;
     };
-    void markScored();
     std::optional<ScoredPair> scored_;
     std::optional<ScoredPair> okToLog_;
     // The last completion of the own locator passed and LOC1 was not begun anew.
