@@ -22,17 +22,11 @@ const QString kLocatorish =
 constexpr int kLastPlace = 239;
 
 Command click(const QString& name) {
-    Command c;
-    c.kind = Command::Kind::Click;
-    c.control = name;
-    return c;
+    return Command::click(name);
 }
 
 Command keys(const QString& text) {
-    Command c;
-    c.kind = Command::Kind::Keys;
-    c.text = text;
-    return c;
+    return Command::keys(text);
 }
 
 Command type(const QString& name, const QString& text) {

@@ -24,17 +24,11 @@ using scenario::Command;
 namespace {
 
 Command click(const QString& name) {
-    Command c;
-    c.kind = Command::Kind::Click;
-    c.control = name;
-    return c;
+    return Command::click(name);
 }
 
 Command keys(const QString& text) {
-    Command c;
-    c.kind = Command::Kind::Keys;
-    c.text = text;
-    return c;
+    return Command::keys(text);
 }
 
 using Tamper = std::function<void(Snapshot&)>;

@@ -139,6 +139,19 @@ struct Command {
     QString text;    // Keys, Type, Paste
     Target target;   // Expect
     Value value;     // Expect
+
+    static Command click(const QString& name) {
+        Command c;
+        c.kind = Kind::Click;
+        c.control = name;
+        return c;
+    }
+    static Command keys(const QString& text) {
+        Command c;
+        c.kind = Kind::Keys;
+        c.text = text;
+        return c;
+    }
 };
 
 struct ParsedLine {
