@@ -68,8 +68,8 @@ void Telvor::markScored() {
     scored_ = ScoredPair{LOC1->text(), LOC2->text()};
 }
 
+// The key filter has already set the key counter back to 0 for this Enter.
 void Telvor::complete(Entry entry) {
-    st_.TAST_ZAEHL = 0;
     switch (entry) {
     case Entry::Loc1:
         completeLoc1();
