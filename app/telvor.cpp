@@ -110,3 +110,12 @@ QLineEdit* Telvor::field(Entry entry) const {
     }
     return QTH2;
 }
+
+// An input in error turns light red and gets the focus back, where the field
+// can take it, so that the next key starts the entry anew.
+void Telvor::markWrong(QLineEdit* entry) {
+    look::setBackColor(entry, look::kLightRed);
+    if (entry->isEnabled()) {
+        entry->setFocus();
+    }
+}

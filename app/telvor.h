@@ -96,6 +96,7 @@ private:
     bool okMayLog() const;
     void refuseOk();
 
+    void markWrong(QLineEdit* entry);
     QLineEdit* field(Entry entry) const;
 
     qrb::Printer& printer_;

@@ -104,8 +104,7 @@ void Telvor::completeLoc1() {
     st_.LOC_TEXT = LOC1->text();
     checkCompletedLocator();
     if (st_.FEHLER == 1) {
-        look::setBackColor(LOC1, look::kLightRed);
-        LOC1->setFocus();
+        markWrong(LOC1);
         return;
     }
     // Kept trimmed, so that the square is read from the first four characters.
@@ -120,8 +119,7 @@ void Telvor::completeLoc2() {
     st_.LOC_TEXT = LOC2->text();
     checkCompletedLocator();
     if (st_.FEHLER == 1) {
-        look::setBackColor(LOC2, look::kLightRed);
-        LOC2->setFocus();
+        markWrong(LOC2);
         return;
     }
     LOC2->setText(st_.LOC_TEXT.left(4));
@@ -151,8 +149,7 @@ void Telvor::completeQth2() {
     st_.QTH_TEXT = QTH2->text();
     PRUEF_QTH();
     if (st_.FEHLER == 1) {
-        look::setBackColor(QTH2, look::kLightRed);
-        QTH2->setFocus();
+        markWrong(QTH2);
         return;
     }
     QTHLO_UMR();

@@ -36,10 +36,7 @@ bool Telvor::okMayLog() const {
 void Telvor::refuseOk() {
     look::setBackColor(OK2, look::kGrey);
     OK2->setEnabled(false);
-    look::setBackColor(LOC2, look::kLightRed);
-    if (LOC2->isEnabled()) {
-        LOC2->setFocus();
-    }
+    markWrong(LOC2);
 }
 
 void Telvor::onOk() {

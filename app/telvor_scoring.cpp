@@ -32,10 +32,7 @@ void Telvor::LODEZ_UMR() {
 void Telvor::refuseShortLookup(bool ownShort) {
     st_.FEHLER = 1;
     QLineEdit* shortField = ownShort ? LOC1 : LOC2;
-    look::setBackColor(shortField, look::kLightRed);
-    if (shortField->isEnabled()) {
-        shortField->setFocus();
-    }
+    markWrong(shortField);
 }
 
 // Points of the current contact: squares between own and foreign locator,
@@ -64,10 +61,7 @@ void Telvor::QRBPK_BER() {
     const qrb::SquareIndices idx = qrb::squareIndices(ownCoords, foreignCoords);
     if (!qrb::inTable(idx)) {
         st_.FEHLER = 1;
-        look::setBackColor(LOC2, look::kLightRed);
-        if (LOC2->isEnabled()) {
-            LOC2->setFocus();
-        }
+        markWrong(LOC2);
         return;
     }
     st_.QRB_PKT = st_.QRB_TAB.at(idx.x, idx.y);
