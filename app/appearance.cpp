@@ -2,24 +2,12 @@
 
 #include <QPainter>
 #include <QPixmap>
-#include <QPushButton>
 #include <QWidget>
 
 namespace look {
 
 namespace {
 const char* const kBackColorProperty = "backColor";
-
-QString buttonStyle(const QColor& back) {
-    // Raised bevel like a classic graphical button; sunken while pressed.
-    return QStringLiteral("QPushButton { background-color: %1; border-style: outset;"
-                          " border-width: 2px; border-color: #ffffff #404040 #404040 #ffffff; }"
-                          " QPushButton:pressed { border-style: inset;"
-                          " border-color: #404040 #ffffff #ffffff #404040; }"
-                          " QPushButton:focus { outline: 1px dotted black; }"
-                          " QPushButton:disabled { color: #808080; }")
-        .arg(back.name());
-}
 } // namespace
 
 QColor fromBgr(unsigned bgr) {
@@ -35,10 +23,6 @@ void setBackColor(QWidget* widget, unsigned bgr) {
     }
     widget->setProperty(kBackColorProperty, bgr);
     const QColor colour = fromBgr(bgr);
-    if (qobject_cast<QPushButton*>(widget) != nullptr) {
-        widget->setStyleSheet(buttonStyle(colour));
-        return;
-    }
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Base, colour);
     palette.setColor(QPalette::Window, colour);

@@ -17,8 +17,8 @@ inline constexpr unsigned kLightYellow = 0xC0FFFF;
 QColor fromBgr(unsigned bgr);
 
 // Sets a control's background and remembers it in the property "backColor".
-// Command buttons are drawn with a style sheet so that their colour shows in
-// every widget style; everything else through its palette.
+// The colour goes into the palette (Base, Window and Button), which the
+// command buttons and the window's own controls paint with in every style.
 void setBackColor(QWidget* widget, unsigned bgr);
 unsigned backColor(const QWidget* widget);
 

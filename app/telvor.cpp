@@ -3,12 +3,12 @@
 #include "appearance.h"
 #include "help_text.h"
 #include "key_filter.h"
+#include "line_list.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 
 Telvor::Telvor(qrb::Printer& printer, QWidget* parent) : QWidget(parent), printer_(printer) {
@@ -34,8 +34,8 @@ void Telvor::start() {
     LOC1->setEnabled(true);
     LOC1->setFocus();
     QTH2->setEnabled(true);
-    LIST0->addItem(QStringLiteral(" LOC   QRG   PKT   MUL   QRB"));
-    LIST1->addItem(QString());
+    LIST0->addLine(QStringLiteral(" LOC   QRG   PKT   MUL   QRB"));
+    LIST1->addLine(QString());
 }
 
 void Telvor::onEnd() {
@@ -50,7 +50,7 @@ void Telvor::closeEvent(QCloseEvent* event) {
 // The help panel about the old QTH-Kenner.
 void Telvor::INFO_EIN() {
     for (std::u16string_view line : qrb::kHelpLines) {
-        LIST3->addItem(QString::fromUtf16(line.data(), static_cast<qsizetype>(line.size())));
+        LIST3->addLine(QString::fromUtf16(line.data(), static_cast<qsizetype>(line.size())));
     }
 }
 

@@ -2,15 +2,17 @@
 // colour, start state and tab index.
 #include "appearance.h"
 #include "band_button.h"
+#include "band_frame.h"
 #include "bands.h"
+#include "command_button.h"
 #include "drawn_line.h"
+#include "line_list.h"
 #include "telvor.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <algorithm>
@@ -57,7 +59,7 @@ QLabel* label(QWidget* window, const char* name, const QString& caption, Place a
 
 QPushButton* button(QWidget* window, const char* name, const QString& caption,
                     const QString& tooltip, Place at) {
-    auto* widget = place(window, new QPushButton(caption, window), name, at);
+    auto* widget = place(window, new CommandButton(caption, window), name, at);
     widget->setFont(makeFont("Arial", 8.25));
     widget->setToolTip(tooltip);
     widget->setAccessibleName(caption);
@@ -93,12 +95,11 @@ QLineEdit* displayField(QWidget* window, const char* name, QLabel* caption, Plac
     return widget;
 }
 
-QListWidget* list(QWidget* window, const char* name, const QString& accessibleName, Place at,
-                  unsigned back) {
-    auto* widget = place(window, new QListWidget(window), name, at);
+LineList* list(QWidget* window, const char* name, const QString& accessibleName, Place at,
+               unsigned back) {
+    auto* widget = place(window, new LineList(window), name, at);
     widget->setAccessibleName(accessibleName);
     look::setBackColor(widget, back);
-    widget->setUniformItemSizes(true);
     return widget;
 }
 
@@ -164,7 +165,7 @@ void Telvor::buildControls() {
                      {1500, 2100, 975, 300, 17});
     INF = button(this, "INF", QStringLiteral("?"), QStringLiteral("QTH-Info (ein/aus)"),
                  {2600, 2100, 300, 300, 27});
-    BAND = place(this, new QGroupBox(QStringLiteral("BAND [MHz, GHz]"), this), "BAND",
+    BAND = place(this, new BandFrame(QStringLiteral("BAND [MHz, GHz]"), this), "BAND",
                  {300, 2500, 1875, 2200, 5});
     BAND->setFont(makeFont("Arial", 8.25));
     BAND->setAccessibleName(BAND->title());

@@ -1,12 +1,12 @@
 // The log: confirming a contact into it with the running sum, and printing it.
 #include "appearance.h"
 #include "bands.h"
+#include "line_list.h"
 #include "log_line.h"
 #include "printer.h"
 #include "telvor.h"
 
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <vector>
 
@@ -15,11 +15,11 @@ std::u16string stdText(const QLineEdit* field) {
     return field->text().toStdU16String();
 }
 
-std::vector<std::u16string> listLines(const QListWidget* list) {
+std::vector<std::u16string> listLines(const LineList* list) {
     std::vector<std::u16string> lines;
     lines.reserve(static_cast<std::size_t>(list->count()));
-    for (int i = 0; i < list->count(); ++i) {
-        lines.push_back(list->item(i)->text().toStdU16String());
+    for (const QString& line : list->lines()) {
+        lines.push_back(line.toStdU16String());
     }
     return lines;
 }
@@ -48,7 +48,7 @@ void Telvor::onOk() {
     OK2->setEnabled(false);
 
     const std::int64_t qrb = qrb::numberValue(stdText(PANZ));
-    LIST1->addItem(QString::fromStdU16String(
+    LIST1->addLine(QString::fromStdU16String(
         qrb::logLine(stdText(LOC2), st_.BAND_NR, st_.QRB_PKT, st_.BAND_MUL, qrb)));
     const std::int64_t sum = qrb::numberValue(stdText(SU)) + qrb;
     SU->setText(QString::fromStdU16String(qrb::sumText(sum)));

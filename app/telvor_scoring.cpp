@@ -3,6 +3,7 @@
 #include "appearance.h"
 #include "bands.h"
 #include "coords.h"
+#include "line_list.h"
 #include "log_line.h"
 #include "lookup.h"
 #include "telvor.h"
@@ -10,14 +11,13 @@
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 
 void Telvor::QRBPK_INI() {
     st_.QRB_TAB = qrb::buildQrbTable();
     for (const std::string& line : qrb::tableListing(st_.QRB_TAB)) {
-        LIST2->addItem(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+        LIST2->addLine(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
     }
 }
 

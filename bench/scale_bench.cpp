@@ -3,11 +3,11 @@
 //    more once the log is long;
 //  - a 1,000,000-character paste into each entry field, then Enter.
 // Prints tables; it judges nothing.
+#include "line_list.h"
 #include "window_driver.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QListWidget>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -174,7 +174,7 @@ void pasteTable() {
         std::printf("  contacts afterwards: first %.1f us, median of the next 20 %.1f us,"
                     " log line \"%s\"\n",
                     after.front(), stats(slice(after, 1, after.size())).median,
-                    qPrintable(w.log()->item(w.log()->count() - 1)->text()));
+                    qPrintable(w.log()->lines().last()));
     }
     {
         // Pasted straight into a field: the Enter is the first key of a new

@@ -1,10 +1,10 @@
 // One whole contact through the real window, from the first key in LOC2 to the
 // new log line: keys and clicks delivered by QTest to the controls, on the
 // offscreen platform, with a printer that does nothing.
+#include "line_list.h"
 #include "window_driver.h"
 
 #include <QApplication>
-#include <QListWidget>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -12,7 +12,7 @@ namespace {
 // Every iteration must have logged its contact, or the figure means nothing.
 void checkLogged(benchmark::State& state, bench::ContactWindow& w, int before) {
     const int logged = w.log()->count() - before;
-    const QString last = w.log()->item(w.log()->count() - 1)->text();
+    const QString last = w.log()->lines().last();
     if (logged != static_cast<int>(state.iterations()) ||
         !last.startsWith(QStringLiteral("JO73   432"))) {
         state.SkipWithError("the contacts did not reach the log");

@@ -1,8 +1,9 @@
 #include "window_driver.h"
 
+#include "line_list.h"
+
 #include <QApplication>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -42,7 +43,7 @@ ContactWindow::ContactWindow(const QString& ownLocator)
     loc2_ = control<QLineEdit>(w, "LOC2");
     qth2_ = control<QLineEdit>(w, "QTH2");
     su_ = control<QLineEdit>(w, "SU");
-    log_ = control<QListWidget>(w, "LIST1");
+    log_ = control<LineList>(w, "LIST1");
     band432_ = control<QRadioButton>(w, "B2");
     ok_ = control<QPushButton>(w, "OK2");
     w.start();

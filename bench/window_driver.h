@@ -10,7 +10,7 @@
 #include <memory>
 
 class QLineEdit;
-class QListWidget;
+class LineList;
 class QPushButton;
 class QRadioButton;
 
@@ -61,7 +61,7 @@ public:
     QLineEdit* loc2() const { return loc2_; }
     QLineEdit* qth2() const { return qth2_; }
     QLineEdit* su() const { return su_; }
-    QListWidget* log() const { return log_; }
+    LineList* log() const { return log_; }
 
     // All posted events handled, as the event loop does between inputs.
     static void settle();
@@ -75,7 +75,7 @@ private:
     QLineEdit* loc2_ = nullptr;
     QLineEdit* qth2_ = nullptr;
     QLineEdit* su_ = nullptr;
-    QListWidget* log_ = nullptr;
+    LineList* log_ = nullptr;
     QRadioButton* band432_ = nullptr;
     QPushButton* ok_ = nullptr;
 };

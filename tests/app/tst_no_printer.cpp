@@ -1,11 +1,11 @@
 // The real Qt printer on a machine without any print server: DRU says why on
 // standard error, in one line, and the window stays exactly as it was.
+#include "line_list.h"
 #include "qt_printer.h"
 #include "telvor.h"
 
 #include <QAbstractButton>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QTemporaryFile>
 #include <QtTest>
 #include <cstdio>
@@ -25,9 +25,9 @@ QStringList snapshot(const Telvor& window) {
                        QString::number(w->property("backColor").toUInt(), 16);
         if (const auto* field = qobject_cast<const QLineEdit*>(w)) {
             line += QLatin1Char(' ') + field->text();
-        } else if (const auto* list = qobject_cast<const QListWidget*>(w)) {
-            for (int i = 0; i < list->count(); ++i) {
-                line += QLatin1Char('|') + list->item(i)->text();
+        } else if (const auto* list = qobject_cast<const LineList*>(w)) {
+            for (const QString& text : list->lines()) {
+                line += QLatin1Char('|') + text;
             }
         } else if (const auto* button = qobject_cast<const QAbstractButton*>(w)) {
             line += QLatin1Char(' ') + QString::number(button->isChecked());
@@ -104,7 +104,7 @@ void TstNoPrinter::printingWithoutPrinterChangesNothing() {
     QTest::mouseClick(control<QAbstractButton>(window, "OK2"), Qt::LeftButton);
     auto* dru = control<QAbstractButton>(window, "DRU");
     QVERIFY(dru->isEnabled());
-    QCOMPARE(control<QListWidget>(window, "LIST1")->count(), 2);
+    QCOMPARE(control<LineList>(window, "LIST1")->count(), 2);
 
     const QStringList before = snapshot(window);
     StderrCapture capture;

@@ -3,13 +3,13 @@
 // the description (from the tooltip), the role, and for the entry and display
 // fields the caption label that labels them. The names must not follow the
 // texts the program writes into the fields while it runs.
+#include "line_list.h"
 #include "qt_printer.h"
 #include "telvor.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QSet>
 #include <QtTest>
 
@@ -200,7 +200,7 @@ void TstAccessibility::namesStayWhileTheFieldsAreFilled() {
     auto* panz = qobject_cast<QLineEdit*>(control(*window_, "PANZ"));
     QVERIFY(!panz->text().isEmpty());
     QTest::mouseClick(qobject_cast<QAbstractButton*>(control(*window_, "OK2")), Qt::LeftButton);
-    QCOMPARE(qobject_cast<QListWidget*>(control(*window_, "LIST1"))->count(), 2);
+    QCOMPARE(qobject_cast<LineList*>(control(*window_, "LIST1"))->count(), 2);
     typeInto(control(*window_, "LOC2"), "jo73");
 
     for (const char* name : {"LOC1", "LOC2", "SU"}) {

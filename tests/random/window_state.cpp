@@ -1,12 +1,12 @@
 #include "window_state.h"
 
+#include "line_list.h"
 #include "scenario_session.h"
 #include "telvor.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
-#include <QListWidget>
 
 namespace randomized {
 
@@ -22,15 +22,8 @@ QString fieldText(const QWidget* widget) {
     return field != nullptr ? field->text() : QString();
 }
 
-QStringList listLines(const QListWidget* list) {
-    QStringList lines;
-    if (list != nullptr) {
-        lines.reserve(list->count());
-        for (int i = 0; i < list->count(); ++i) {
-            lines.append(list->item(i)->text());
-        }
-    }
-    return lines;
+QStringList listLines(const LineList* list) {
+    return list != nullptr ? list->lines() : QStringList();
 }
 
 QStringList fromU16(const std::vector<std::u16string>& lines) {
@@ -78,7 +71,7 @@ Observer::Observer(const scenario::Session& session) : session_(session) {
     }
     for (int i = 0; i < 4; ++i) {
         lists_[static_cast<std::size_t>(i)] =
-            qobject_cast<const QListWidget*>(driver.control(QStringLiteral("LIST%1").arg(i)));
+            qobject_cast<const LineList*>(driver.control(QStringLiteral("LIST%1").arg(i)));
     }
 }
 

@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-class QListWidget;
+class LineList;
 class QWidget;
 
 namespace scenario {
@@ -99,7 +99,7 @@ public:
 private:
     const scenario::Session& session_;
     std::array<const QWidget*, kCtlCount> controls_{};
-    std::array<const QListWidget*, 4> lists_{};
+    std::array<const LineList*, 4> lists_{};
 };
 
 // The state of a freshly started window as the decided start state has it,

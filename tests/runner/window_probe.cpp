@@ -1,6 +1,7 @@
 #include "window_probe.h"
 
 #include "drawn_line.h"
+#include "line_list.h"
 #include "recording_printer.h"
 #include "scenario_tokens.h"
 #include "telvor.h"
@@ -11,7 +12,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 
 namespace scenario {
 
@@ -195,21 +195,21 @@ Observed WindowProbe::readControl(const Target& target) const {
         return found(signedValue(index.toInt()));
     }
     case Property::Count:
-        if (const auto* list = qobject_cast<const QListWidget*>(widget)) {
+        if (const auto* list = qobject_cast<const LineList*>(widget)) {
             return found(signedValue(list->count()));
         }
-        return missing(notA(widget, "QListWidget"));
+        return missing(notA(widget, "LineList"));
     case Property::Item:
-        if (const auto* list = qobject_cast<const QListWidget*>(widget)) {
+        if (const auto* list = qobject_cast<const LineList*>(widget)) {
             if (target.index >= list->count()) {
                 return missing(QStringLiteral("no line %1 in %2, which counts %3")
                                    .arg(target.index)
                                    .arg(target.control)
                                    .arg(list->count()));
             }
-            return found(stringValue(list->item(target.index)->text()));
+            return found(stringValue(list->line(target.index)));
         }
-        return missing(notA(widget, "QListWidget"));
+        return missing(notA(widget, "LineList"));
     case Property::Size: {
         Value v;
         v.kind = ValueKind::Twips2;
@@ -296,7 +296,7 @@ void WindowProbe::dump(const std::function<void(const QString&)>& emitLine) cons
             }
         }
         if (info.kind == ControlKind::List) {
-            const auto* list = qobject_cast<const QListWidget*>(driver_.control(target.control));
+            const auto* list = qobject_cast<const LineList*>(driver_.control(target.control));
             target.property = Property::Item;
             for (int i = 0; list != nullptr && i < list->count(); ++i) {
                 target.index = i;
