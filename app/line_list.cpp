@@ -215,16 +215,15 @@ void LineList::updateRow(int row) {
     }
 }
 
-void LineList::notifyAccessibility(int row) const {
+void LineList::notifyAccessibility(int row) {
     if (!QAccessible::isActive()) {
         return;
     }
-    auto* self = const_cast<LineList*>(this);
-    QAccessibleEvent selection(self, QAccessible::Selection);
+    QAccessibleEvent selection(this, QAccessible::Selection);
     selection.setChild(row);
     QAccessible::updateAccessibility(&selection);
     if (hasFocus()) {
-        QAccessibleEvent focus(self, QAccessible::Focus);
+        QAccessibleEvent focus(this, QAccessible::Focus);
         focus.setChild(row);
         QAccessible::updateAccessibility(&focus);
     }

@@ -53,7 +53,7 @@ private:
     void updateScrollBars();
     void scrollTo(int row);
     void updateRow(int row);
-    void notifyAccessibility(int row) const;
+    void notifyAccessibility(int row);
 
     QStringList lines_;
     int current_ = -1;
