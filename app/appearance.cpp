@@ -2,6 +2,8 @@
 
 #include <QPainter>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 #include <QWidget>
 
 namespace look {
@@ -33,6 +35,25 @@ void setBackColor(QWidget* widget, unsigned bgr) {
 
 unsigned backColor(const QWidget* widget) {
     return widget->property(kBackColorProperty).toUInt();
+}
+
+const QStaticText& Caption::laidOut(const QString& text, const QFont& font) {
+    if (layout_.text() != text || font_ != font) {
+        layout_.setText(text);
+        layout_.setTextFormat(Qt::PlainText);
+        layout_.prepare(QTransform(), font);
+        font_ = font;
+    }
+    return layout_;
+}
+
+void drawFocus(QPainter& painter, const QWidget* widget, const QRect& around,
+               const QColor& background) {
+    QStyleOptionFocusRect focus;
+    focus.initFrom(widget);
+    focus.rect = around;
+    focus.backgroundColor = background;
+    widget->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, widget);
 }
 
 int twipsToPixels(const QWidget* widget, int twips) {

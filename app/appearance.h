@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QIcon>
+#include <QStaticText>
 
+class QPainter;
+class QRect;
 class QWidget;
 
 namespace look {
@@ -21,6 +25,29 @@ QColor fromBgr(unsigned bgr);
 // command buttons and the window's own controls paint with in every style.
 void setBackColor(QWidget* widget, unsigned bgr);
 unsigned backColor(const QWidget* widget);
+
+// The window draws its buttons and frame as on a classic form: bevels of
+// light, shadow and dark shadow edges around the grey face, greyed captions.
+inline const QColor kEdgeLight{0xFF, 0xFF, 0xFF};
+inline const QColor kEdgeShadow{0x80, 0x80, 0x80};
+inline const QColor kEdgeDarkShadow{0x40, 0x40, 0x40};
+inline const QColor kEdgeFace{0xC0, 0xC0, 0xC0};
+inline const QColor kGreyedText{0x80, 0x80, 0x80};
+
+// A caption that the window paints itself, laid out once and again only when
+// its text or font change.
+class Caption {
+public:
+    const QStaticText& laidOut(const QString& text, const QFont& font);
+
+private:
+    QStaticText layout_;
+    QFont font_;
+};
+
+// The style's dotted focus rectangle around a part of a widget.
+void drawFocus(QPainter& painter, const QWidget* widget, const QRect& around,
+               const QColor& background);
 
 // Twips (1/1440 inch) to pixels at the widget's logical dpi.
 int twipsToPixels(const QWidget* widget, int twips);

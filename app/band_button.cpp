@@ -2,16 +2,10 @@
 
 #include <QPainter>
 #include <QPixmapCache>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 namespace {
 constexpr int kIndicator = 12; // diameter in pixels
 constexpr int kCaptionGap = 5;
-const QColor kShadow{0x80, 0x80, 0x80};
-const QColor kDarkShadow{0x40, 0x40, 0x40};
-const QColor kFace{0xC0, 0xC0, 0xC0};
-const QColor kLight{0xFF, 0xFF, 0xFF};
 const QColor kDot{0x00, 0x00, 0x00};
 } // namespace
 
@@ -29,7 +23,7 @@ QPixmap drawIndicator(bool enabled, bool checked, qreal ratio) {
     const QRectF ring(1.5, 1.5, kIndicator - 1, kIndicator - 1);
     if (enabled) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(kLight);
+        painter.setBrush(look::kEdgeLight);
         painter.drawEllipse(ring);
     }
     painter.setBrush(Qt::NoBrush);
@@ -38,13 +32,13 @@ QPixmap drawIndicator(bool enabled, bool checked, qreal ratio) {
         painter.drawArc(r, startDegrees * 16, 180 * 16);
     };
     const QRectF inner = ring.adjusted(1, 1, -1, -1);
-    half(ring, kShadow, 45);
-    half(ring, kLight, 225);
-    half(inner, kDarkShadow, 45);
-    half(inner, kFace, 225);
+    half(ring, look::kEdgeShadow, 45);
+    half(ring, look::kEdgeLight, 225);
+    half(inner, look::kEdgeDarkShadow, 45);
+    half(inner, look::kEdgeFace, 225);
     if (checked) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(enabled ? kDot : kShadow);
+        painter.setBrush(enabled ? kDot : look::kEdgeShadow);
         painter.drawEllipse(ring.center(), 2.5, 2.5);
     }
     return pixmap;
@@ -68,23 +62,16 @@ void BandButton::paintEvent(QPaintEvent* /*event*/) {
     painter.drawPixmap(0, (height() - kIndicator) / 2 - 1,
                        indicator(isEnabled(), isChecked(), devicePixelRatioF()));
 
-    // The caption never changes; its layout is kept.
-    if (caption_.text() != text()) {
-        caption_.setText(text());
-        caption_.setTextFormat(Qt::PlainText);
-        caption_.prepare(QTransform(), font());
-    }
+    const QStaticText& caption = caption_.laidOut(text(), font());
     const int captionLeft = kIndicator + kCaptionGap;
-    const QSizeF size = caption_.size();
+    const QSizeF size = caption.size();
     const QPointF at(captionLeft, (height() - size.height()) / 2);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawStaticText(at, caption_);
+    painter.drawStaticText(at, caption);
 
     if (hasFocus()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = QRectF(at, size).toAlignedRect().adjusted(-1, 0, 1, 0).intersected(rect());
-        focus.backgroundColor = palette().color(QPalette::Window);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        look::drawFocus(painter, this,
+                        QRectF(at, size).toAlignedRect().adjusted(-1, 0, 1, 0).intersected(rect()),
+                        palette().color(QPalette::Window));
     }
 }

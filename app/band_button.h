@@ -1,7 +1,8 @@
 #pragma once
 
+#include "appearance.h"
+
 #include <QRadioButton>
-#include <QStaticText>
 
 // A band option button as on a classic form: a sunken round indicator, white
 // while the button can be chosen, with the caption beside it. It is chosen by
@@ -17,5 +18,5 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QStaticText caption_;
+    look::Caption caption_;
 };

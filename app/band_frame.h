@@ -1,7 +1,8 @@
 #pragma once
 
+#include "appearance.h"
+
 #include <QGroupBox>
-#include <QStaticText>
 
 // The frame around the band buttons, drawn as on a classic form: an etched
 // rectangle whose top edge the caption interrupts. The buttons above it
@@ -15,5 +16,5 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QStaticText caption_;
+    look::Caption caption_;
 };

@@ -1,13 +1,8 @@
 #include "command_button.h"
 
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 namespace {
-const QColor kLight{0xFF, 0xFF, 0xFF};
-const QColor kShadow{0x40, 0x40, 0x40};
-const QColor kGreyText{0x80, 0x80, 0x80};
 constexpr int kBevel = 2;
 } // namespace
 
@@ -19,8 +14,8 @@ void CommandButton::paintEvent(QPaintEvent* /*event*/) {
     // Light from the top left: raised, the top and left edges are light;
     // pressed, the shadow moves there.
     const bool sunken = isDown();
-    const QColor& topLeft = sunken ? kShadow : kLight;
-    const QColor& bottomRight = sunken ? kLight : kShadow;
+    const QColor& topLeft = sunken ? look::kEdgeDarkShadow : look::kEdgeLight;
+    const QColor& bottomRight = sunken ? look::kEdgeLight : look::kEdgeDarkShadow;
     for (int i = 0; i < kBevel; ++i) {
         const QRect edge = all.adjusted(i, i, -i, -i);
         painter.setPen(topLeft);
@@ -35,22 +30,15 @@ void CommandButton::paintEvent(QPaintEvent* /*event*/) {
     if (sunken) {
         inside.translate(1, 1);
     }
-    if (caption_.text() != text()) {
-        caption_.setText(text());
-        caption_.setTextFormat(Qt::PlainText);
-        caption_.prepare(QTransform(), font());
-    }
-    const QSizeF size = caption_.size();
-    painter.setPen(isEnabled() ? palette().color(QPalette::ButtonText) : kGreyText);
+    const QStaticText& caption = caption_.laidOut(text(), font());
+    const QSizeF size = caption.size();
+    painter.setPen(isEnabled() ? palette().color(QPalette::ButtonText) : look::kGreyedText);
     painter.drawStaticText(QPointF(inside.left() + (inside.width() - size.width()) / 2,
                                    inside.top() + (inside.height() - size.height()) / 2),
-                           caption_);
+                           caption);
 
     if (hasFocus()) {
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = inside.adjusted(1, 1, -1, -1);
-        focus.backgroundColor = palette().color(QPalette::Button);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        look::drawFocus(painter, this, inside.adjusted(1, 1, -1, -1),
+                        palette().color(QPalette::Button));
     }
 }

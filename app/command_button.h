@@ -1,7 +1,8 @@
 #pragma once
 
+#include "appearance.h"
+
 #include <QPushButton>
-#include <QStaticText>
 
 // A command button drawn as a classic graphical button: its background colour
 // (the palette's Button colour) fills it in every widget style, inside a
@@ -15,5 +16,5 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    QStaticText caption_; // laid out once; the captions do not change
+    look::Caption caption_;
 };

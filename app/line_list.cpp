@@ -1,5 +1,7 @@
 #include "line_list.h"
 
+#include "appearance.h"
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QHash>
@@ -8,7 +10,6 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QStyle>
-#include <QStyleOptionFocusRect>
 #include <algorithm>
 
 namespace {
@@ -250,11 +251,8 @@ void LineList::paintEvent(QPaintEvent* event) {
     }
     if (hasFocus()) {
         // Where the arrow keys start: the current row, else the first one.
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.rect = rowRect(std::max(0, current_));
-        focus.backgroundColor = colours.color(current_ >= 0 ? QPalette::Highlight : QPalette::Base);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+        look::drawFocus(painter, this, rowRect(std::max(0, current_)),
+                        colours.color(current_ >= 0 ? QPalette::Highlight : QPalette::Base));
     }
 }
 
