@@ -105,6 +105,18 @@ void QtPrinter::printLine(std::u16string_view line) {
 // like a missing one.
 bool QtPrinter::endDocument() {
     const QStringList lines = std::exchange(lines_, {});
+    if (!outputFile_.isEmpty()) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(outputFile_);
+        printer.setDocName(QStringLiteral("QRB-Punkte"));
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        if (!render(printer, face_, points_, lines)) {
+            complain(QStringLiteral("%1 ließ sich nicht schreiben").arg(outputFile_));
+            return false;
+        }
+        return true;
+    }
     const CupsLibrary* cups = cupsLibrary();
     if (cups == nullptr) {
         complain(QStringLiteral("die CUPS-Bibliothek (libcups.so.2) fehlt"));

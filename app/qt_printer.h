@@ -14,8 +14,13 @@ public:
     void printLine(std::u16string_view line) override;
     bool endDocument() override;
 
+    // Lays the pages out into this PDF file instead of sending them to the
+    // printer (an empty name prints again).
+    void setOutputFile(const QString& path) { outputFile_ = path; }
+
 private:
     QString face_;
     double points_ = 10.0;
     QStringList lines_;
+    QString outputFile_;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "coords.h"
 #include "qrb_table.h"
 
 #include <QString>
@@ -70,7 +71,7 @@ private:
     void PRUEF_LOC();
     void QRBPK_INI();
     void QRBPK_BER();
-    void LODEZ_UMR();
+    void LODEZ_UMR(const QString& square, qrb::Coords centre);
     void BAANZ_EIN();
     void BAANZ_AUS();
     void QTHLO_UMR();
@@ -90,7 +91,6 @@ private:
     void completeLoc2();
     void completeQth2();
     void checkCompletedLocator();
-    void refuseShortLookup(bool ownShort);
     void clearBandSelection();
     void markScored();
     bool okMayLog() const;

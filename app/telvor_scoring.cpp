@@ -5,7 +5,7 @@
 #include "coords.h"
 #include "line_list.h"
 #include "log_line.h"
-#include "lookup.h"
+#include "score.h"
 #include "telvor.h"
 
 #include <QButtonGroup>
@@ -21,50 +21,42 @@ void Telvor::QRBPK_INI() {
     }
 }
 
-void Telvor::LODEZ_UMR() {
-    const qrb::Coords coords = qrb::locatorToCoords(st_.LOC_TEXT.toStdU16String());
-    st_.LAENGE = coords.laenge;
-    st_.BREITE = coords.breite;
-}
-
-// A field shorter than a square is never converted: the lookup fails and the
-// short field is marked (LOC2 when both are short).
-void Telvor::refuseShortLookup(bool ownShort) {
-    st_.FEHLER = 1;
-    QLineEdit* shortField = ownShort ? LOC1 : LOC2;
-    markWrong(shortField);
+// The locator converted last, as the lookup leaves it: its text with the
+// centre sub-square and its coordinates.
+void Telvor::LODEZ_UMR(const QString& square, qrb::Coords centre) {
+    const std::u16string_view sub = qrb::kCentreSubSquare;
+    st_.LOC_TEXT =
+        square.left(4) + QString::fromUtf16(sub.data(), static_cast<qsizetype>(sub.size()));
+    st_.LAENGE = centre.laenge;
+    st_.BREITE = centre.breite;
 }
 
 // Points of the current contact: squares between own and foreign locator,
-// counted east-west and north-south, looked up in the point table.
+// counted east-west and north-south, looked up in the point table. A field
+// shorter than a square is never converted: the lookup fails and the short
+// field is marked (LOC2 when both are short).
 void Telvor::QRBPK_BER() {
     st_.FEHLER = 0;
-    const QString own = LOC1->text();
     const QString foreign = LOC2->text();
-    if (own.size() < 4 || foreign.size() < 4) {
-        refuseShortLookup(foreign.size() >= 4);
-        return;
+    const qrb::SquareScore score =
+        qrb::scoreSquares(st_.QRB_TAB, LOC1->text().toStdU16String(), foreign.toStdU16String());
+    if (score.converted) {
+        LODEZ_UMR(foreign, score.foreign);
     }
-    if (qrb::startsWithFourBlanks(foreign.toStdU16String())) {
-        st_.QRB_PKT = 0;
+    switch (score.why) {
+    case qrb::NoPoints::None:
+        st_.QRB_PKT = score.points;
         return;
-    }
-    // Both squares get the same sub-square "MM", so their centres differ by
-    // whole squares.
-    st_.LOC_TEXT = own.left(4) + QStringLiteral("MM");
-    LODEZ_UMR();
-    const qrb::Coords ownCoords{st_.LAENGE, st_.BREITE};
-    st_.LOC_TEXT = foreign.left(4) + QStringLiteral("MM");
-    LODEZ_UMR();
-    const qrb::Coords foreignCoords{st_.LAENGE, st_.BREITE};
-
-    const qrb::SquareIndices idx = qrb::squareIndices(ownCoords, foreignCoords);
-    if (!qrb::inTable(idx)) {
+    case qrb::NoPoints::ShortOwn:
+        st_.FEHLER = 1;
+        markWrong(LOC1);
+        return;
+    case qrb::NoPoints::ShortForeign:
+    case qrb::NoPoints::OutOfTable:
         st_.FEHLER = 1;
         markWrong(LOC2);
         return;
     }
-    st_.QRB_PKT = st_.QRB_TAB.at(idx.x, idx.y);
 }
 
 void Telvor::clearBandSelection() {

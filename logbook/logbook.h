@@ -1,0 +1,71 @@
+#pragma once
+
+#include <cstddef>
+#include <istream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace qrb::logbook {
+
+// The three kinds of logbook file, told apart by their content.
+enum class Format {
+    Adif, // ADIF tagged text (.adi)
+    Adx,  // ADIF as XML (.adx)
+    Edi,  // REG1TEST contest log (.edi), one file per band and contest
+};
+
+// One contact as the file holds it. Texts are the file's own bytes (UTF-8 or
+// whatever the logger wrote), not trimmed and not upper-cased.
+struct Record {
+    std::size_t number = 0; // 1-based number of the contact in its file
+    std::size_t line = 0;   // line of the file where the contact begins (1-based)
+    std::string call;
+    std::string date;       // as written: YYYYMMDD (ADIF, ADX) or YYMMDD (EDI)
+    std::string time;       // as written: HHMM or HHMMSS
+    std::string ownLocator; // MY_GRIDSQUARE (ADIF, ADX) or the header's PWWLo (EDI)
+    std::string locator;    // GRIDSQUARE (ADIF, ADX) or the 10th field (EDI)
+    std::string band;       // BAND (ADIF, ADX) or the header's PBand (EDI)
+    std::string freq;       // FREQ in MHz (ADIF, ADX); empty for EDI
+    bool duplicate = false; // EDI: a "D" in the 15th field
+};
+
+// Why a file could not be read on: a German message, with the line and the
+// contact where that helps (0 when it does not).
+struct ReadError {
+    std::string message;
+    std::size_t line = 0;
+    std::size_t record = 0;
+};
+
+// Reads one contact at a time; memory does not grow with the file.
+class Reader {
+public:
+    virtual ~Reader() = default;
+    // The next contact into `record`; false at the end of the file or when the
+    // file cannot be read on (then error() says why).
+    virtual bool next(Record& record) = 0;
+    virtual Format format() const = 0;
+    const std::optional<ReadError>& error() const { return error_; }
+
+protected:
+    std::optional<ReadError> error_;
+};
+
+// A reader for the stream, its format recognised from the first bytes. When
+// the content is in none of the three formats (or empty), returns nullptr and
+// says why in `error`. The stream must outlive the reader.
+std::unique_ptr<Reader> openReader(std::istream& in, ReadError& error);
+
+// Band index of the award (0 = 50 MHz … 9 = 47 GHz) for a contact: from the
+// ADIF band name (case-insensitive: 6m 2m 70cm 23cm 13cm 9cm 6cm 3cm 1.25cm
+// 6mm), else from the frequency in MHz. Empty when neither names one of the
+// ten bands.
+std::optional<int> bandFromAdif(std::string_view band, std::string_view freqMhz);
+
+// Band index for an EDI PBand: "144 MHz", "145 MHz", "1,3 GHz", "1296 MHz",
+// "144", "145" … A bare number is MHz from 50 up and GHz below.
+std::optional<int> bandFromEdi(std::string_view pband);
+
+} // namespace qrb::logbook
