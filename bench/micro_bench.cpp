@@ -6,6 +6,7 @@
 #include "lookup.h"
 #include "qrb_table.h"
 #include "qth.h"
+#include "score.h"
 
 #include <array>
 #include <benchmark/benchmark.h>
@@ -79,24 +80,20 @@ void BM_Lookup(benchmark::State& state) {
 }
 BENCHMARK(BM_Lookup);
 
-// The same with both conversions in front, as a completed entry runs it.
-void BM_LookupFromLocators(benchmark::State& state) {
+// The whole way from two squares to points, as a completed entry and
+// qrb-score run it: both conversions, the distances and the table read.
+void BM_ScoreSquares(benchmark::State& state) {
     const qrb::QrbTable table = qrb::buildQrbTable();
     std::size_t i = 0;
     for (auto _ : state) {
         std::u16string_view other = kForeign[i];
         benchmark::DoNotOptimize(other);
-        const qrb::SquareIndices idx =
-            qrb::squareIndices(qrb::locatorToCoords(u"JO62MM"), qrb::locatorToCoords(other));
-        std::int16_t points = -1;
-        if (qrb::inTable(idx)) {
-            points = table.at(idx.x, idx.y);
-        }
-        benchmark::DoNotOptimize(points);
+        const qrb::SquareScore score = qrb::scoreSquares(table, u"JO62", other);
+        benchmark::DoNotOptimize(score);
         i = (i + 1) % kForeign.size();
     }
 }
-BENCHMARK(BM_LookupFromLocators);
+BENCHMARK(BM_ScoreSquares);
 
 void BM_CheckLocator(benchmark::State& state) {
     std::size_t i = 0;

@@ -12,6 +12,7 @@
 #include "fuzz_support.h"
 #include "lookup.h"
 #include "qrb_table.h"
+#include "score.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -78,13 +79,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const bool within = idx.x <= 40 && idx.y <= 40;
     QRB_FUZZ_REQUIRE(qrb::inTable(idx) == within);
+
+    // The one scoring path, with the foreign field as it stands: the same
+    // indices (the common sub-square does not matter) and the verdict on them.
+    const qrb::QrbTable& points = table();
+    const qrb::SquareScore score = qrb::scoreSquares(points, ownSquare, foreignField);
+    if (fourBlanks) {
+        QRB_FUZZ_REQUIRE(score.scored() && score.points == 0 && !score.converted);
+    } else {
+        QRB_FUZZ_REQUIRE(score.converted);
+        QRB_FUZZ_REQUIRE(score.indices.x == idx.x && score.indices.y == idx.y);
+        QRB_FUZZ_REQUIRE(score.scored() == within);
+        QRB_FUZZ_REQUIRE(within || score.why == qrb::NoPoints::OutOfTable);
+    }
     if (!within) {
         return 0;
     }
 
     // Points only for indices inside the table.
-    const qrb::QrbTable& points = table();
     const int here = points.at(idx.x, idx.y);
+    QRB_FUZZ_REQUIRE(fourBlanks || score.points == here);
     QRB_FUZZ_REQUIRE(here >= 1 && here <= 43);
     // One square more in either direction never scores less.
     QRB_FUZZ_REQUIRE(idx.x == 1 || points.at(idx.x - 1, idx.y) <= here);

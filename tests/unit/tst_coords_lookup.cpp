@@ -3,6 +3,7 @@
 #include "coords.h"
 #include "lookup.h"
 #include "qrb_table.h"
+#include "score.h"
 
 #include <QString>
 #include <QTest>
@@ -21,24 +22,20 @@ Coords convert(const QString& locator) {
     return qrb::locatorToCoords(locator.toStdU16String());
 }
 
-// The centre of a locator's square: its first four characters completed with
-// the middle sub-square "MM", as the point lookup converts it.
-Coords squareCentre(const QString& locator) {
-    return convert(locator.left(4) + QStringLiteral("MM"));
-}
-
-// Points for a contact between two locators, or kOutOfRange.
-int pointsBetween(const qrb::QrbTable& table, const QString& own, const QString& foreign) {
-    if (qrb::startsWithFourBlanks(foreign.toStdU16String())) {
-        return 0;
-    }
-    const SquareIndices idx = qrb::squareIndices(squareCentre(own), squareCentre(foreign));
-    return qrb::inTable(idx) ? table.at(idx.x, idx.y) : kOutOfRange;
-}
-
 const qrb::QrbTable& pointTable() {
     static const qrb::QrbTable table = qrb::buildQrbTable();
     return table;
+}
+
+// The contact between two locators through the one scoring path.
+qrb::SquareScore scoreBetween(const QString& own, const QString& foreign) {
+    return qrb::scoreSquares(pointTable(), own.toStdU16String(), foreign.toStdU16String());
+}
+
+// Points for a contact between two locators, or kOutOfRange.
+int pointsBetween(const QString& own, const QString& foreign) {
+    const qrb::SquareScore score = scoreBetween(own, foreign);
+    return score.scored() ? score.points : kOutOfRange;
 }
 
 QString describe(float value) {
@@ -81,6 +78,8 @@ private slots:
     void inTableLimits();
     void fourBlanks_data();
     void fourBlanks();
+    void shortFieldsAreNotConverted_data();
+    void shortFieldsAreNotConverted();
 
     void lookupExamples_data();
     void lookupExamples();
@@ -339,6 +338,33 @@ void TstCoordsLookup::fourBlanks() {
     QCOMPARE(qrb::startsWithFourBlanks(text.toStdU16String()), blank);
 }
 
+void TstCoordsLookup::shortFieldsAreNotConverted_data() {
+    QTest::addColumn<QString>("own");
+    QTest::addColumn<QString>("foreign");
+    QTest::addColumn<int>("why");
+
+    const int shortOwn = int(qrb::NoPoints::ShortOwn);
+    const int shortForeign = int(qrb::NoPoints::ShortForeign);
+    QTest::newRow("own of three") << QStringLiteral("JO6") << QStringLiteral("JO62") << shortOwn;
+    QTest::newRow("own empty") << QString() << QStringLiteral("    ") << shortOwn;
+    QTest::newRow("foreign of three")
+        << QStringLiteral("JO62") << QStringLiteral("JO7") << shortForeign;
+    QTest::newRow("three blanks") << QStringLiteral("JO62") << QStringLiteral("   ")
+                                  << shortForeign;
+    QTest::newRow("both short, the foreign named")
+        << QStringLiteral("J") << QString() << shortForeign;
+}
+
+void TstCoordsLookup::shortFieldsAreNotConverted() {
+    QFETCH(QString, own);
+    QFETCH(QString, foreign);
+    QFETCH(int, why);
+    const qrb::SquareScore score = scoreBetween(own, foreign);
+    QCOMPARE(int(score.why), why);
+    QVERIFY(!score.converted);
+    QVERIFY(!score.scored());
+}
+
 void TstCoordsLookup::lookupExamples_data() {
     QTest::addColumn<QString>("own");
     QTest::addColumn<QString>("foreign");
@@ -380,19 +406,20 @@ void TstCoordsLookup::lookupExamples() {
     QFETCH(int, y);
     QFETCH(int, points);
 
-    const SquareIndices idx = qrb::squareIndices(squareCentre(own), squareCentre(foreign));
-    QCOMPARE(idx.x, x);
-    QCOMPARE(idx.y, y);
-    QCOMPARE(pointsBetween(pointTable(), own, foreign), points);
+    const qrb::SquareScore score = scoreBetween(own, foreign);
+    QVERIFY(score.converted);
+    QCOMPARE(score.indices.x, x);
+    QCOMPARE(score.indices.y, y);
+    QCOMPARE(pointsBetween(own, foreign), points);
 
     // The order of the two stations does not matter.
-    const SquareIndices swapped = qrb::squareIndices(squareCentre(foreign), squareCentre(own));
-    QCOMPARE(swapped.x, x);
-    QCOMPARE(swapped.y, y);
-    QCOMPARE(pointsBetween(pointTable(), foreign, own), points);
+    const qrb::SquareScore swapped = scoreBetween(foreign, own);
+    QCOMPARE(swapped.indices.x, x);
+    QCOMPARE(swapped.indices.y, y);
+    QCOMPARE(pointsBetween(foreign, own), points);
 
     // A foreign field of four blanks scores nothing, whatever the own square.
-    QCOMPARE(pointsBetween(pointTable(), own, QStringLiteral("    ")), 0);
+    QCOMPARE(pointsBetween(own, QStringLiteral("    ")), 0);
 }
 
 void TstCoordsLookup::commonSubSquareDoesNotMatter_data() {
