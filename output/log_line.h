@@ -17,6 +17,9 @@ std::u16string padTo3(std::u16string_view text);
 // character; no digits at all counts as 0. Saturates instead of overflowing.
 std::int64_t numberValue(std::u16string_view text);
 
+// The column names above the log lines, as the header list shows them.
+inline constexpr std::u16string_view kLogHeader = u" LOC   QRG   PKT   MUL   QRB";
+
 // One confirmed contact:
 // LOC, 3 blanks, band text, 3 blanks, PKT, 3 blanks, MUL, 3 blanks, QRB.
 // On band 0 (50 MHz) the PKT and MUL columns are blank.

@@ -1,0 +1,195 @@
+#include "contact.h"
+
+#include "bands.h"
+#include "key_filter.h"
+#include "locator_check.h"
+#include "log_line.h"
+#include "score.h"
+
+#include <cstddef>
+
+namespace qrb::score {
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+
+std::u16string widen(std::string_view ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+bool blank(std::string_view text) {
+    return trimmedBlanks(text).empty();
+}
+
+// The band of a contact: EDI names it once for the whole file, ADIF and ADX
+// by band name or frequency.
+int bandOf(const logbook::Record& record, logbook::Format format) {
+    const std::optional<int> band = format == logbook::Format::Edi
+                                        ? logbook::bandFromEdi(record.band)
+                                        : logbook::bandFromAdif(record.band, record.freq);
+    return band.value_or(-1);
+}
+
+} // namespace
+
+std::string_view trimmedBlanks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    const std::size_t last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+std::u16string decodeUtf8(std::string_view bytes) {
+    std::u16string text;
+    text.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            text.push_back(lead);
+            ++i;
+            continue;
+        }
+        // Length of the sequence and the smallest code it may carry (shorter
+        // forms of a code are not valid UTF-8).
+        std::size_t length = 0;
+        char32_t code = 0;
+        char32_t smallest = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            code = lead & 0x1FU;
+            smallest = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            code = lead & 0x0FU;
+            smallest = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            code = lead & 0x07U;
+            smallest = 0x10000;
+        }
+        bool valid = length != 0 && i + length <= bytes.size();
+        for (std::size_t k = 1; valid && k < length; ++k) {
+            const auto next = static_cast<unsigned char>(bytes[i + k]);
+            valid = (next & 0xC0U) == 0x80U;
+            code = (code << 6U) | (next & 0x3FU);
+        }
+        valid = valid && code >= smallest && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        if (!valid) {
+            text.push_back(kReplacement);
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            code -= 0x10000;
+            text.push_back(static_cast<char16_t>(0xD800U + (code >> 10U)));
+            text.push_back(static_cast<char16_t>(0xDC00U + (code & 0x3FFU)));
+        } else {
+            text.push_back(static_cast<char16_t>(code));
+        }
+        i += length;
+    }
+    return text;
+}
+
+LogLocator judgeLocator(std::string_view fileText) {
+    LogLocator result;
+    if (blank(fileText)) {
+        return result;
+    }
+    // The characters as the key filter hands them to the field.
+    std::u16string typed = decodeUtf8(fileText);
+    for (char16_t& c : typed) {
+        c = toUpperKey(c);
+    }
+    const LocatorCheck check = checkLocator(typed);
+    // The check lets a text shorter than a square pass; the window refuses
+    // to score it, and so does this.
+    constexpr std::size_t kSquareLength = 4;
+    if (check.error || check.text.size() < kSquareLength) {
+        result.verdict = LogLocator::Verdict::Invalid;
+        return result;
+    }
+    result.verdict = LogLocator::Verdict::Square;
+    // The check passed letters and digits only here, so this is ASCII.
+    result.square.assign(check.text.begin(), check.text.begin() + kSquareLength);
+    return result;
+}
+
+ContactScorer::ContactScorer() : table_(buildQrbTable()) {}
+
+bool ContactScorer::setOwnLocator(std::string_view text) {
+    ownGiven_ = true;
+    ownText_ = trimmedBlanks(text);
+    return ownOf(ownText_).verdict == LogLocator::Verdict::Square;
+}
+
+const LogLocator& ContactScorer::ownOf(std::string_view text) {
+    if (!haveLastOwn_ || text != lastOwnText_) {
+        lastOwnText_ = text;
+        lastOwn_ = judgeLocator(text);
+        haveLastOwn_ = true;
+    }
+    return lastOwn_;
+}
+
+void ContactScorer::score(const logbook::Record& record, logbook::Format format,
+                          ContactScore& out) {
+    out.scored = false;
+    out.reason = {};
+    out.pkt = 0;
+    out.mul = 0;
+    out.qrb = 0;
+    const std::string_view ownText = ownGiven_ ? ownText_ : trimmedBlanks(record.ownLocator);
+    const std::string_view foreignText = trimmedBlanks(record.locator);
+    out.own = ownText;
+    out.loc = foreignText;
+    out.band = bandOf(record, format);
+
+    if (record.duplicate) {
+        out.reason = reason::kDuplicate;
+        return;
+    }
+    if (out.band < 0) {
+        const bool missing =
+            blank(record.band) && (format == logbook::Format::Edi || blank(record.freq));
+        out.reason = missing ? reason::kBandMissing : reason::kBandUnknown;
+        return;
+    }
+    const LogLocator& own = ownOf(ownText);
+    if (own.verdict != LogLocator::Verdict::Square) {
+        out.reason =
+            own.verdict == LogLocator::Verdict::Missing ? reason::kOwnMissing : reason::kOwnInvalid;
+        return;
+    }
+    const LogLocator foreign = judgeLocator(foreignText);
+    if (foreign.verdict != LogLocator::Verdict::Square) {
+        out.reason = foreign.verdict == LogLocator::Verdict::Missing ? reason::kForeignMissing
+                                                                     : reason::kForeignInvalid;
+        return;
+    }
+    const SquareScore points = scoreSquares(table_, widen(own.square), widen(foreign.square));
+    if (!points.scored()) {
+        // Two whole squares are never short: only the distance can fail.
+        out.reason = reason::kOutOfTable;
+        return;
+    }
+    out.scored = true;
+    out.own = own.square;
+    out.loc = foreign.square;
+    out.pkt = points.points;
+    out.mul = kBands[static_cast<std::size_t>(out.band)].multiplier;
+    out.qrb = out.pkt * out.mul;
+}
+
+std::string logLineOf(const ContactScore& contact) {
+    const std::u16string line =
+        logLine(widen(contact.loc), contact.band, contact.pkt, contact.mul, contact.qrb);
+    // Square, band text and numbers: ASCII only.
+    return std::string(line.begin(), line.end());
+}
+
+} // namespace qrb::score

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "contact.h"
+#include "logbook.h"
+#include "output_buffer.h"
+
+#include <string>
+#include <string_view>
+
+namespace qrb::score {
+
+// One CSV row (RFC 4180) for every contact of every logbook, scored or not,
+// written as the contacts come.
+class CsvWriter {
+public:
+    static constexpr std::string_view kHeader =
+        "file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,reason";
+
+    explicit CsvWriter(OutputBuffer& out);
+
+    // The logbook the following rows belong to, as named on the command line.
+    void beginFile(std::string_view name);
+    void row(const logbook::Record& record, const ContactScore& contact);
+
+private:
+    void field(std::string_view text);
+
+    OutputBuffer& out_;
+    std::string file_; // the file column, already quoted where needed
+};
+
+// A CSV field: as it is, or in double quotes with its quotes doubled when it
+// holds a comma, a quote or a line break.
+std::string csvField(std::string_view text);
+
+} // namespace qrb::score

@@ -1,0 +1,400 @@
+// qrb-score: scores whole logbooks (ADIF, ADX, EDI) for the EU-UKW-Diplom,
+// every contact by the window's rules, as a text log or as CSV.
+#include "contact.h"
+#include "csv_writer.h"
+#include "fd_input.h"
+#include "log_line.h"
+#include "logbook.h"
+#include "output_buffer.h"
+#include "printer.h"
+#include "qrb_version.h"
+#include "qt_printer.h"
+#include "text_log.h"
+
+#include <QGuiApplication>
+#include <QString>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <istream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using qrb::score::ContactScore;
+using qrb::score::ContactScorer;
+
+constexpr int kExitRead = 1;
+constexpr int kExitUsage = 2;
+
+constexpr std::string_view kUsage =
+    "Aufruf: qrb-score [--own LOC] [--format text|csv] [--print | --pdf DATEI] LOG...\n";
+
+constexpr std::string_view kHelp =
+    "Wertet Logbücher für das EU-UKW-Diplom aus: jede Verbindung wird nach denselben\n"
+    "Regeln gewertet wie im Fenster von QRB-Punkte (Locatorprüfung, QRB-Punkte nach\n"
+    "Quadratabstand, Bandmultiplikator).\n"
+    "\n"
+    "Gelesen werden ADIF (.adi), ADX (.adx) und EDI (REG1TEST, .edi); das Format wird\n"
+    "am Inhalt erkannt. LOG \"-\" liest die Standardeingabe.\n"
+    "\n"
+    "  --own LOC          eigener Locator für alle Verbindungen, statt MY_GRIDSQUARE\n"
+    "                     (ADIF, ADX) oder PWWLo (EDI)\n"
+    "  --format text      Protokoll je eigenem Locator wie im Fenster, mit Summe und\n"
+    "                     der Liste der nicht gewerteten Verbindungen (Vorgabe)\n"
+    "  --format csv       eine Zeile je Verbindung (RFC 4180), Spalten\n"
+    "                     file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,reason\n"
+    "  --print            das Protokoll auf dem Standarddrucker ausgeben\n"
+    "  --pdf DATEI        das Protokoll als PDF in DATEI schreiben\n"
+    "  --help             diese Hilfe\n"
+    "  --version          Version\n"
+    "\n"
+    "Nicht gewertet, mit Grund, werden Verbindungen ohne gültigen eigenen oder\n"
+    "fremden Locator, ohne Band des Diploms, außerhalb der Punktetabelle und im\n"
+    "EDI-Log als Duplikat markierte.\n"
+    "\n"
+    "Exit-Status: 0 alle Dateien gelesen; 1 eine Datei ließ sich nicht lesen, ist in\n"
+    "keinem der drei Formate, oder Ausgabe oder Druck schlugen fehl; 2 Aufruffehler.\n";
+
+enum class OutputFormat { Text, Csv };
+
+struct Options {
+    std::optional<std::string> own;
+    OutputFormat format = OutputFormat::Text;
+    bool formatGiven = false;
+    bool print = false;
+    std::optional<std::string> pdf;
+    std::vector<std::string> logs;
+};
+
+void say(const std::string& message) {
+    std::fprintf(stderr, "qrb-score: %s\n", message.c_str());
+}
+
+int usageError(const std::string& message) {
+    say(message);
+    std::fwrite(kUsage.data(), 1, kUsage.size(), stderr);
+    std::fputs("Mehr mit: qrb-score --help\n", stderr);
+    return kExitUsage;
+}
+
+// The options, or the exit status when there is nothing more to do.
+std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
+    bool optionsEnd = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (optionsEnd || arg == "-" || arg.empty() || arg.front() != '-') {
+            options.logs.emplace_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnd = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
+            std::fputs("\n", stdout);
+            std::fwrite(kHelp.data(), 1, kHelp.size(), stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::fputs("qrb-score " QRB_VERSION "\n", stdout);
+            return 0;
+        }
+        if (arg == "--print") {
+            options.print = true;
+            continue;
+        }
+        // Options with a value: "--own LOC" or "--own=LOC".
+        std::string_view name = arg;
+        std::optional<std::string> value;
+        if (const std::size_t eq = arg.find('='); eq != std::string_view::npos) {
+            name = arg.substr(0, eq);
+            value = std::string(arg.substr(eq + 1));
+        }
+        if (name != "--own" && name != "--format" && name != "--pdf") {
+            return usageError("unbekannte Option " + std::string(arg));
+        }
+        if (!value) {
+            if (i + 1 >= argc) {
+                return usageError(std::string(name) + " braucht einen Wert");
+            }
+            value = argv[++i];
+        }
+        if (name == "--own") {
+            options.own = *value;
+        } else if (name == "--pdf") {
+            if (value->empty()) {
+                return usageError("--pdf braucht einen Dateinamen");
+            }
+            options.pdf = *value;
+        } else if (*value == "text" || *value == "csv") {
+            options.format = *value == "csv" ? OutputFormat::Csv : OutputFormat::Text;
+            options.formatGiven = true;
+        } else {
+            return usageError("--format kennt nur text und csv, nicht " + *value);
+        }
+    }
+    if (options.print && options.pdf) {
+        return usageError("--print und --pdf schließen einander aus");
+    }
+    if ((options.print || options.pdf) && options.format == OutputFormat::Csv) {
+        return usageError("gedruckt wird das Protokoll, nicht CSV: --format csv passt nicht "
+                          "zu --print oder --pdf");
+    }
+    if (options.logs.empty()) {
+        return usageError("kein Logbuch angegeben");
+    }
+    return std::nullopt;
+}
+
+std::string systemError(int error) {
+    switch (error) {
+    case ENOENT:
+        return "Datei nicht gefunden";
+    case EACCES:
+        return "keine Leseberechtigung";
+    case EISDIR:
+        return "ist ein Verzeichnis";
+    default:
+        return std::strerror(error);
+    }
+}
+
+// A progress line on a terminal while a file takes longer than a second.
+class Progress {
+public:
+    Progress(std::string_view file, const std::uint64_t& contacts)
+        : file_(file), contacts_(contacts), enabled_(isatty(STDERR_FILENO) == 1),
+          start_(Clock::now()) {}
+    ~Progress() {
+        if (shown_) {
+            std::fputs("\r\033[K", stderr);
+        }
+    }
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+
+    void update(std::uint64_t bytes) {
+        if (!enabled_) {
+            return;
+        }
+        const Clock::time_point now = Clock::now();
+        if (now - start_ < std::chrono::seconds(1) ||
+            (shown_ && now - last_ < std::chrono::milliseconds(200))) {
+            return;
+        }
+        last_ = now;
+        shown_ = true;
+        std::fprintf(stderr, "\rqrb-score: %s: %.1f MB gelesen, %llu Verbindungen\033[K",
+                     file_.c_str(), static_cast<double>(bytes) / 1e6,
+                     static_cast<unsigned long long>(contacts_));
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    std::string file_;
+    const std::uint64_t& contacts_;
+    bool enabled_;
+    bool shown_ = false;
+    Clock::time_point start_;
+    Clock::time_point last_;
+};
+
+// Where the scored and skipped contacts go: CSV rows or the text log.
+struct Outputs {
+    qrb::score::CsvWriter* csv = nullptr;
+    qrb::score::TextLog* text = nullptr;
+};
+
+std::string readErrorText(const qrb::logbook::ReadError& error) {
+    std::string text = error.message;
+    if (error.line != 0 && error.record != 0) {
+        text += " (Zeile " + std::to_string(error.line) + ", Verbindung " +
+                std::to_string(error.record) + ")";
+    } else if (error.line != 0) {
+        text += " (Zeile " + std::to_string(error.line) + ")";
+    } else if (error.record != 0) {
+        text += " (Verbindung " + std::to_string(error.record) + ")";
+    }
+    return text;
+}
+
+// Scores one logbook into the outputs. False (and a message) when it could
+// not be read to its end; the contacts before that are scored all the same.
+bool scoreFile(const std::string& name, ContactScorer& scorer, Outputs outputs) {
+    const bool standardInput = name == "-";
+    const int fd = standardInput ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        say(name + ": " + systemError(errno));
+        return false;
+    }
+    struct FdCloser {
+        int fd;
+        bool close;
+        ~FdCloser() {
+            if (close) {
+                ::close(fd);
+            }
+        }
+    } closer{fd, !standardInput};
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        say(name + ": " + systemError(EISDIR));
+        return false;
+    }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    std::uint64_t contacts = 0;
+    Progress progress(name, contacts);
+    qrb::score::FdInput input(fd);
+    input.onBlock([&progress](std::uint64_t bytes) { progress.update(bytes); });
+    std::istream stream(&input);
+
+    qrb::logbook::ReadError openError;
+    const std::unique_ptr<qrb::logbook::Reader> reader =
+        qrb::logbook::openReader(stream, openError);
+    if (!reader) {
+        const int failed = input.error();
+        say(name + ": " + (failed != 0 ? systemError(failed) : readErrorText(openError)));
+        return false;
+    }
+    if (outputs.csv != nullptr) {
+        outputs.csv->beginFile(name);
+    }
+    const qrb::logbook::Format format = reader->format();
+    qrb::logbook::Record record;
+    ContactScore contact;
+    while (reader->next(record)) {
+        ++contacts;
+        scorer.score(record, format, contact);
+        if (outputs.csv != nullptr) {
+            outputs.csv->row(record, contact);
+        } else {
+            outputs.text->add(name, record, contact);
+        }
+    }
+    if (input.error() != 0) {
+        say(name + ": " + systemError(input.error()));
+        return false;
+    }
+    if (reader->error()) {
+        say(name + ": " + readErrorText(*reader->error()));
+        return false;
+    }
+    return true;
+}
+
+class StdoutLines : public qrb::score::LineSink {
+public:
+    explicit StdoutLines(qrb::score::OutputBuffer& out) : out_(out) {}
+    void line(std::string_view text) override {
+        out_.write(text);
+        out_.put('\n');
+    }
+
+private:
+    qrb::score::OutputBuffer& out_;
+};
+
+// The text log kept for the printer, which lays the whole document out at once.
+class PrintLines : public qrb::score::LineSink {
+public:
+    void line(std::string_view text) override { lines.push_back(qrb::score::decodeUtf8(text)); }
+    std::vector<std::u16string> lines;
+};
+
+// The text log through the window's printing: the lines up to the first
+// column header stand above the rule, like the header list; the rest follow
+// it, after an empty line as in the window's log.
+int printText(const std::vector<std::u16string>& text, const std::optional<std::string>& pdf,
+              char* program) {
+    // Nothing is shown, so no display is needed; a platform the user chose is
+    // kept.
+    if (const char* platform = std::getenv("QT_QPA_PLATFORM");
+        platform == nullptr || *platform == '\0') {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    int qtArgc = 1;
+    char* qtArgv[] = {program, nullptr};
+    const QGuiApplication app(qtArgc, qtArgv);
+
+    std::vector<std::u16string> header;
+    std::vector<std::u16string> log{std::u16string()};
+    bool inHeader = true;
+    for (const std::u16string& line : text) {
+        if (inHeader) {
+            header.push_back(line);
+            inHeader = line != qrb::kLogHeader;
+        } else {
+            log.push_back(line);
+        }
+    }
+    if (inHeader) {
+        // Nothing scored: no column header, only the list of skipped contacts.
+        log = std::move(header);
+        header.clear();
+    }
+
+    QtPrinter printer;
+    if (pdf) {
+        printer.setOutputFile(QString::fromLocal8Bit(pdf->c_str()));
+    }
+    return qrb::printLog(printer, header, log) ? 0 : kExitRead;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    Options options;
+    if (const std::optional<int> done = parseArguments(argc, argv, options)) {
+        return *done;
+    }
+    ContactScorer scorer;
+    if (options.own && !scorer.setOwnLocator(*options.own)) {
+        return usageError("--own " + *options.own + ": kein gültiger Locator");
+    }
+
+    int status = 0;
+    qrb::score::OutputBuffer out(stdout);
+    const bool printing = options.print || options.pdf.has_value();
+    if (options.format == OutputFormat::Csv) {
+        qrb::score::CsvWriter csv(out);
+        for (const std::string& log : options.logs) {
+            if (!scoreFile(log, scorer, Outputs{&csv, nullptr})) {
+                status = kExitRead;
+            }
+        }
+    } else {
+        StdoutLines toStdout(out);
+        PrintLines toPrinter;
+        qrb::score::LineSink& sink =
+            printing ? static_cast<qrb::score::LineSink&>(toPrinter) : toStdout;
+        qrb::score::TextLog text(sink);
+        for (const std::string& log : options.logs) {
+            if (!scoreFile(log, scorer, Outputs{nullptr, &text})) {
+                status = kExitRead;
+            }
+        }
+        if (const std::string failed = text.finish(); !failed.empty()) {
+            say(failed);
+            status = kExitRead;
+        }
+        if (printing && printText(toPrinter.lines, options.pdf, argv[0]) != 0) {
+            status = kExitRead;
+        }
+    }
+    if (!out.flush()) {
+        say("Ausgabe: " + std::string(std::strerror(out.error())));
+        status = kExitRead;
+    }
+    return status;
+}

@@ -1,0 +1,458 @@
+// Scoring logbook contacts by the window's rules, and the CSV and text forms
+// of the result.
+
+#include "contact.h"
+#include "csv_writer.h"
+#include "output_buffer.h"
+#include "text_log.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTest>
+#include <cstdio>
+
+using qrb::logbook::Format;
+using qrb::logbook::Record;
+using qrb::score::ContactScore;
+namespace reason = qrb::score::reason;
+
+namespace {
+
+std::string bytes(const QByteArray& text) {
+    return text.toStdString();
+}
+
+QString text(std::string_view utf8) {
+    return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+}
+
+// Collects the text log.
+class Lines : public qrb::score::LineSink {
+public:
+    void line(std::string_view line) override { lines << text(line); }
+    QStringList lines;
+};
+
+// Everything an OutputBuffer writes, read back from a temporary file.
+class Captured {
+public:
+    Captured() : file_(std::tmpfile()) {}
+    ~Captured() { std::fclose(file_); }
+    Captured(const Captured&) = delete;
+    Captured& operator=(const Captured&) = delete;
+    std::FILE* file() { return file_; }
+    QByteArray contents() {
+        std::fflush(file_);
+        std::rewind(file_);
+        QByteArray all;
+        char chunk[4096];
+        std::size_t got = 0;
+        while ((got = std::fread(chunk, 1, sizeof chunk, file_)) > 0) {
+            all.append(chunk, static_cast<qsizetype>(got));
+        }
+        return all;
+    }
+
+private:
+    std::FILE* file_;
+};
+
+ContactScore scored(const char* own, const char* loc, int band, int pkt, int mul) {
+    ContactScore c;
+    c.scored = true;
+    c.own = own;
+    c.loc = loc;
+    c.band = band;
+    c.pkt = static_cast<std::int16_t>(pkt);
+    c.mul = static_cast<std::int16_t>(mul);
+    c.qrb = pkt * mul;
+    return c;
+}
+
+ContactScore skipped(const char* own, const char* loc, int band, std::string_view why) {
+    ContactScore c;
+    c.own = own;
+    c.loc = loc;
+    c.band = band;
+    c.reason = why;
+    return c;
+}
+
+Record record(std::size_t number, const char* call) {
+    Record r;
+    r.number = number;
+    r.call = call;
+    r.date = "20240506";
+    r.time = "1234";
+    return r;
+}
+
+// One contact for the text log tests: own square, foreign square, band,
+// points; an empty own square stands for a skipped contact.
+struct Entry {
+    const char* own;
+    const char* loc;
+    int band;
+    int pkt;
+};
+
+// Four contacts from two own squares, interleaved, and one skipped.
+const std::vector<Entry> kTwoOwn{
+    {"JO62", "JO73", 2, 2}, {"JN58", "JN58", 1, 1}, {"", "", 0, 0}, {"JO62", "IO91", 0, 9}};
+
+QStringList writeTextLog(const std::vector<Entry>& entries, std::uint64_t budget) {
+    Lines lines;
+    qrb::score::TextLog log(lines);
+    log.setMemoryBudget(budget);
+    std::size_t number = 0;
+    for (const Entry& e : entries) {
+        ++number;
+        const Record r = record(number, "DL1ABC");
+        if (*e.own == '\0') {
+            log.add("a.adi", r, skipped("JO62", "JO6", 1, reason::kForeignInvalid));
+        } else {
+            const int mul = e.band == 0 ? 1 : e.band;
+            log.add("a.adi", r, scored(e.own, e.loc, e.band, e.pkt, mul));
+        }
+    }
+    const std::string error = log.finish();
+    if (!error.empty()) {
+        lines.lines << QStringLiteral("ERROR ") + text(error);
+    }
+    return lines.lines;
+}
+
+} // namespace
+
+class TstScore : public QObject {
+    Q_OBJECT
+
+private slots:
+    void contactRules_data();
+    void contactRules();
+    void ownLocatorOption_data();
+    void ownLocatorOption();
+    void utf8_data();
+    void utf8();
+    void csvRows_data();
+    void csvRows();
+    void textLog_data();
+    void textLog();
+    void textLogKeepsOrderWhateverTheMemory();
+    void skippedLineIsShortAndPrintable();
+};
+
+void TstScore::contactRules_data() {
+    QTest::addColumn<QByteArray>("own");
+    QTest::addColumn<QByteArray>("loc");
+    QTest::addColumn<QByteArray>("band");
+    QTest::addColumn<QByteArray>("freq");
+    QTest::addColumn<bool>("edi");
+    QTest::addColumn<bool>("duplicate");
+    QTest::addColumn<QString>("reason"); // empty: scored
+    QTest::addColumn<QString>("ownOut");
+    QTest::addColumn<QString>("locOut");
+    QTest::addColumn<int>("bandOut");
+    QTest::addColumn<int>("qrb");
+    QTest::addColumn<QString>("line");
+
+    const QString none;
+    const QByteArray empty;
+    const auto why = [](std::string_view r) { return text(r); };
+
+    QTest::newRow("lower case six characters with blanks")
+        << QByteArray(" jo62qm ") << QByteArray("  jo73ab") << QByteArray("70CM") << empty << false
+        << false << none << "JO62"
+        << "JO73" << 2 << 4 << QStringLiteral("JO73   432     2     2     4");
+    QTest::newRow("50 MHz: no points and multiplier columns")
+        << QByteArray("JO62") << QByteArray("JN58") << QByteArray("6m") << empty << false << false
+        << none << "JO62"
+        << "JN58" << 0 << 5 << QStringLiteral("JN58    50                 5");
+    QTest::newRow("largest value: 43 points on 47 GHz")
+        << QByteArray("JO62") << QByteArray("NO52") << QByteArray("6mm") << empty << false << false
+        << none << "JO62"
+        << "NO52" << 9 << 387 << QStringLiteral("NO52    47    43     9   387");
+    QTest::newRow("band from the frequency")
+        << QByteArray("JO62") << QByteArray("IO91") << empty << QByteArray("1296.2") << false
+        << false << none << "JO62"
+        << "IO91" << 3 << 27 << QStringLiteral("IO91   1.2     9     3    27");
+    QTest::newRow("eight characters: seventh on not examined")
+        << QByteArray("JO62qm12") << QByteArray("KM72ab\xc3\xa4") << QByteArray("2m") << empty
+        << false << false << none << "JO62"
+        << "KM72" << 1 << 24 << QStringLiteral("KM72   144    24     1    24");
+    QTest::newRow("field letters up to X")
+        << QByteArray("XX00") << QByteArray("XX00") << QByteArray("2m") << empty << false << false
+        << none << "XX00"
+        << "XX00" << 1 << 1 << QStringLiteral("XX00   144     1     1     1");
+    QTest::newRow("EDI band with unit")
+        << QByteArray("kn17wp") << QByteArray("kn16tu") << QByteArray("1,3 GHz") << empty << true
+        << false << none << "KN17"
+        << "KN16" << 3 << 6 << QStringLiteral("KN16   1.2     2     3     6");
+
+    QTest::newRow("EDI duplicate")
+        << QByteArray("KN17") << QByteArray("KN16") << QByteArray("144 MHz") << empty << true
+        << true << why(reason::kDuplicate) << "KN17"
+        << "KN16" << 1 << 0 << none;
+    QTest::newRow("band missing") << QByteArray("JO62") << QByteArray("JO73") << QByteArray("  ")
+                                  << empty << false << false << why(reason::kBandMissing) << "JO62"
+                                  << "JO73" << -1 << 0 << none;
+    QTest::newRow("short-wave band")
+        << QByteArray("JO62") << QByteArray("JO73") << QByteArray("20m") << QByteArray("14.074")
+        << false << false << why(reason::kBandUnknown) << "JO62"
+        << "JO73" << -1 << 0 << none;
+    QTest::newRow("own missing") << QByteArray("   ") << QByteArray("JO73") << QByteArray("2m")
+                                 << empty << false << false << why(reason::kOwnMissing) << ""
+                                 << "JO73" << 1 << 0 << none;
+    QTest::newRow("own letter beyond X")
+        << QByteArray("JY62") << QByteArray("JO73") << QByteArray("2m") << empty << false << false
+        << why(reason::kOwnInvalid) << "JY62"
+        << "JO73" << 1 << 0 << none;
+    QTest::newRow("own shorter than a square")
+        << QByteArray("JO6") << QByteArray("JO73") << QByteArray("2m") << empty << false << false
+        << why(reason::kOwnInvalid) << "JO6"
+        << "JO73" << 1 << 0 << none;
+    QTest::newRow("foreign missing") << QByteArray("JO62") << empty << QByteArray("2m") << empty
+                                     << false << false << why(reason::kForeignMissing) << "JO62"
+                                     << "" << 1 << 0 << none;
+    QTest::newRow("foreign digit zero for the letter O")
+        << QByteArray("JO62") << QByteArray(" J062 ") << QByteArray("2m") << empty << false << false
+        << why(reason::kForeignInvalid) << "JO62"
+        << "J062" << 1 << 0 << none;
+    QTest::newRow("foreign bad sub-square letter")
+        << QByteArray("JO62") << QByteArray("jo62qy") << QByteArray("2m") << empty << false << false
+        << why(reason::kForeignInvalid) << "JO62"
+        << "jo62qy" << 1 << 0 << none;
+    QTest::newRow("foreign with a tab")
+        << QByteArray("JO62") << QByteArray("JO62\t") << QByteArray("2m") << empty << false << false
+        << why(reason::kForeignInvalid) << "JO62"
+        << "JO62\t" << 1 << 0 << none;
+    QTest::newRow("foreign in full-width letters")
+        << QByteArray("JO62") << QByteArray("\xef\xbc\xaa\xef\xbc\xaf\xef\xbc\x96\xef\xbc\x92")
+        << QByteArray("2m") << empty << false << false << why(reason::kForeignInvalid) << "JO62"
+        << QStringLiteral("ＪＯ６２") << 1 << 0 << none;
+    QTest::newRow("foreign with a broken UTF-8 byte")
+        << QByteArray("JO62") << QByteArray("JO62\xff") << QByteArray("2m") << empty << false
+        << false << why(reason::kForeignInvalid) << "JO62" << QString() << 1 << 0 << none;
+    QTest::newRow("40 squares east")
+        << QByteArray("JO62") << QByteArray("NO62") << QByteArray("2m") << empty << false << false
+        << why(reason::kOutOfTable) << "JO62"
+        << "NO62" << 1 << 0 << none;
+    QTest::newRow("40 squares south, six characters")
+        << QByteArray("jo62qm") << QByteArray("jk62aa") << QByteArray("2m") << empty << false
+        << false << why(reason::kOutOfTable) << "jo62qm"
+        << "jk62aa" << 1 << 0 << none;
+}
+
+void TstScore::contactRules() {
+    QFETCH(QByteArray, own);
+    QFETCH(QByteArray, loc);
+    QFETCH(QByteArray, band);
+    QFETCH(QByteArray, freq);
+    QFETCH(bool, edi);
+    QFETCH(bool, duplicate);
+    QFETCH(QString, reason);
+    QFETCH(QString, ownOut);
+    QFETCH(QString, locOut);
+    QFETCH(int, bandOut);
+    QFETCH(int, qrb);
+    QFETCH(QString, line);
+
+    Record r = record(1, "DL1ABC");
+    r.ownLocator = bytes(own);
+    r.locator = bytes(loc);
+    r.band = bytes(band);
+    r.freq = bytes(freq);
+    r.duplicate = duplicate;
+    qrb::score::ContactScorer scorer;
+    ContactScore c;
+    scorer.score(r, edi ? Format::Edi : Format::Adif, c);
+
+    QCOMPARE(c.scored, reason.isEmpty());
+    QCOMPARE(text(c.reason), reason);
+    QCOMPARE(text(c.own), ownOut);
+    if (!locOut.isNull()) {
+        QCOMPARE(text(c.loc), locOut);
+    }
+    QCOMPARE(c.band, bandOut);
+    QCOMPARE(c.qrb, qrb);
+    if (c.scored) {
+        QCOMPARE(c.qrb, c.pkt * c.mul);
+        QCOMPARE(text(qrb::score::logLineOf(c)), line);
+    }
+}
+
+void TstScore::ownLocatorOption_data() {
+    QTest::addColumn<QByteArray>("option");
+    QTest::addColumn<bool>("accepted");
+    QTest::addColumn<QString>("ownOut");
+    QTest::addColumn<int>("pkt");
+
+    QTest::newRow("lower case with blanks") << QByteArray(" jo62qm ") << true << "JO62" << 9;
+    QTest::newRow("square") << QByteArray("IO91") << true << "IO91" << 1;
+    QTest::newRow("shorter than a square") << QByteArray("JO6") << false << "JO6" << 0;
+    QTest::newRow("bad letter") << QByteArray("JO62QZ") << false << "JO62QZ" << 0;
+    QTest::newRow("empty") << QByteArray("") << false << "" << 0;
+}
+
+void TstScore::ownLocatorOption() {
+    QFETCH(QByteArray, option);
+    QFETCH(bool, accepted);
+    QFETCH(QString, ownOut);
+    QFETCH(int, pkt);
+
+    qrb::score::ContactScorer scorer;
+    QCOMPARE(scorer.setOwnLocator(bytes(option)), accepted);
+    // The option stands in for the file's own locator in every contact.
+    Record r = record(1, "DL1ABC");
+    r.ownLocator = "KN17";
+    r.locator = "IO91";
+    r.band = "2m";
+    ContactScore c;
+    scorer.score(r, Format::Adif, c);
+    QCOMPARE(c.scored, accepted);
+    QCOMPARE(text(c.own), ownOut);
+    QCOMPARE(int(c.pkt), pkt);
+}
+
+void TstScore::utf8_data() {
+    QTest::addColumn<QByteArray>("in");
+    QTest::addColumn<QString>("out");
+
+    const QChar bad(0xFFFD);
+    QTest::newRow("ASCII") << QByteArray("JO62") << QStringLiteral("JO62");
+    QTest::newRow("two bytes") << QByteArray("\xc3\xa4") << QStringLiteral("ä");
+    QTest::newRow("four bytes: a surrogate pair")
+        << QByteArray("\xf0\x9f\x93\xbb") << QString::fromUtf8("\xf0\x9f\x93\xbb");
+    QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << QString(2, bad);
+    QTest::newRow("encoded surrogate") << QByteArray("\xed\xa0\x80") << QString(3, bad);
+    QTest::newRow("beyond U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << QString(4, bad);
+    QTest::newRow("cut at the end") << QByteArray("A\xe2\x82") << QStringLiteral("A") + bad + bad;
+    QTest::newRow("lone continuation") << QByteArray("\x80O") << bad + QStringLiteral("O");
+}
+
+void TstScore::utf8() {
+    QFETCH(QByteArray, in);
+    QFETCH(QString, out);
+    QCOMPARE(QString::fromStdU16String(qrb::score::decodeUtf8(bytes(in))), out);
+}
+
+void TstScore::csvRows_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("call");
+    QTest::addColumn<bool>("isScored");
+    QTest::addColumn<QByteArray>("row");
+
+    QTest::newRow("scored") << QByteArray("log.adi") << QByteArray("DL1ABC") << true
+                            << QByteArray("log.adi,7,DL1ABC,20240506,1234,JO62,JO73,432,2,2,4,"
+                                          "scored,\r\n");
+    QTest::newRow("skipped") << QByteArray("-") << QByteArray("DL1ABC") << false
+                             << QByteArray("-,7,DL1ABC,20240506,1234,JO62,JO6,144,,,,skipped,"
+                                           "fremder Locator ungültig\r\n");
+    QTest::newRow("comma and quote quoted")
+        << QByteArray("my,log.adi") << QByteArray("DL1\"X\"") << true
+        << QByteArray("\"my,log.adi\",7,\"DL1\"\"X\"\"\",20240506,1234,JO62,JO73,432,2,2,4,"
+                      "scored,\r\n");
+    QTest::newRow("line break quoted")
+        << QByteArray("log.adi") << QByteArray("DL1\r\nABC") << false
+        << QByteArray("log.adi,7,\"DL1\r\nABC\",20240506,1234,JO62,JO6,144,,,,skipped,"
+                      "fremder Locator ungültig\r\n");
+}
+
+void TstScore::csvRows() {
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, call);
+    QFETCH(bool, isScored);
+    QFETCH(QByteArray, row);
+
+    Captured captured;
+    {
+        qrb::score::OutputBuffer out(captured.file());
+        qrb::score::CsvWriter csv(out);
+        csv.beginFile(bytes(file));
+        const ContactScore c = isScored ? scored("JO62", "JO73", 2, 2, 2)
+                                        : skipped("JO62", "JO6", 1, reason::kForeignInvalid);
+        const std::string callText = bytes(call);
+        csv.row(record(7, callText.c_str()), c);
+        QVERIFY(out.flush());
+    }
+    QCOMPARE(captured.contents(),
+             QByteArray("file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,reason\r\n") +
+                 row);
+}
+
+void TstScore::textLog_data() {
+    QTest::addColumn<int>("which");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("one own square")
+        << 0
+        << QStringList{"Eigener Locator: JO62", " LOC   QRG   PKT   MUL   QRB",
+                       "JO73   432     2     2     4", "IO91    50                 9",
+                       "Summe QRB: 13"};
+    QTest::newRow("two own squares, interleaved, one skipped")
+        << 1
+        << QStringList{"Eigener Locator: JO62",
+                       " LOC   QRG   PKT   MUL   QRB",
+                       "JO73   432     2     2     4",
+                       "IO91    50                 9",
+                       "Summe QRB: 13",
+                       "",
+                       "Eigener Locator: JN58",
+                       " LOC   QRG   PKT   MUL   QRB",
+                       "JN58   144     1     1     1",
+                       "Summe QRB: 1",
+                       "",
+                       "Gesamtsumme QRB: 14",
+                       "",
+                       "Nicht gewertet: 1",
+                       "a.adi, Nr. 3, DL1ABC: fremder Locator ungültig"};
+    QTest::newRow("nothing scored")
+        << 2
+        << QStringList{"Keine Verbindung gewertet.", "", "Nicht gewertet: 1",
+                       "a.adi, Nr. 1, DL1ABC: fremder Locator ungültig"};
+}
+
+void TstScore::textLog() {
+    QFETCH(int, which);
+    QFETCH(QStringList, expected);
+    const std::vector<Entry> entries[] = {
+        {{"JO62", "JO73", 2, 2}, {"JO62", "IO91", 0, 9}}, kTwoOwn, {{"", "", 0, 0}}};
+    QCOMPARE(writeTextLog(entries[which], std::uint64_t{1} << 20U), expected);
+}
+
+void TstScore::textLogKeepsOrderWhateverTheMemory() {
+    // Many own squares, each with several contacts, written through the
+    // temporary file in passes of every size: one square at a time, a few
+    // together, all at once.
+    std::vector<Entry> entries;
+    const char* owns[] = {"JO62", "JN58", "IO91", "KM72", "JO73", "AA00"};
+    const char* locs[] = {"JO62", "JO73", "JN58", "IO91"};
+    for (int n = 0; n < 60; ++n) {
+        entries.push_back({owns[(n + n / 6) % 6], locs[n % 4], 1 + n % 9, 1 + n % 43});
+        if (n % 11 == 0) {
+            entries.push_back({"", "", 0, 0});
+        }
+    }
+    const QStringList all = writeTextLog(entries, std::uint64_t{1} << 30U);
+    QCOMPARE(all.count(QStringLiteral(" LOC   QRG   PKT   MUL   QRB")), 6);
+    QCOMPARE(all.count(QStringLiteral("Nicht gewertet: 6")), 1);
+    for (const std::uint64_t budget : {1, 29, 100, 300}) {
+        QCOMPARE(writeTextLog(entries, budget), all);
+    }
+}
+
+void TstScore::skippedLineIsShortAndPrintable() {
+    Record r = record(12, "");
+    QCOMPARE(text(qrb::score::skippedLine("x.edi", r, reason::kBandMissing)),
+             QStringLiteral("x.edi, Nr. 12, ohne Rufzeichen: Band fehlt"));
+    // A call cut inside a two-byte letter keeps no half of it; control
+    // characters would garble the terminal.
+    r.call = std::string(31, 'A') + "\xc3\xa4" + "BC\x1b[2J";
+    QCOMPARE(text(qrb::score::skippedLine("x\ty.edi", r, reason::kBandMissing)),
+             QStringLiteral("x?y.edi, Nr. 12, ") + QString(31, QChar('A')) +
+                 QStringLiteral("...: Band fehlt"));
+}
+
+QTEST_APPLESS_MAIN(TstScore)
+#include "tst_score.moc"
