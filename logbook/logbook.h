@@ -9,6 +9,14 @@
 
 namespace qrb::logbook {
 
+// Bytes read from the stream at a time; a reader's buffer never grows beyond it.
+inline constexpr std::size_t kChunkBytes = 256 * 1024;
+// The longest text kept of one field; a longer field is cut there (the rest
+// of it is read past, not stored).
+inline constexpr std::size_t kMaxFieldBytes = 1024;
+// The longest line an EDI file may have; a longer one stops the reading.
+inline constexpr std::size_t kMaxLineBytes = 64 * 1024;
+
 // The three kinds of logbook file, told apart by their content.
 enum class Format {
     Adif, // ADIF tagged text (.adi)
@@ -58,6 +66,14 @@ protected:
 // says why in `error`. The stream must outlive the reader.
 std::unique_ptr<Reader> openReader(std::istream& in, ReadError& error);
 
+// A reader of the given format, without looking at the content first, that
+// reads `chunkBytes` at a time (at least 512). Never nullptr.
+std::unique_ptr<Reader> openReader(std::istream& in, Format format,
+                                   std::size_t chunkBytes = kChunkBytes);
+
+// "ADIF", "ADX" or "EDI".
+std::string_view formatName(Format format);
+
 // Band index of the award (0 = 50 MHz … 9 = 47 GHz) for a contact: from the
 // ADIF band name (case-insensitive: 6m 2m 70cm 23cm 13cm 9cm 6cm 3cm 1.25cm
 // 6mm), else from the frequency in MHz. Empty when neither names one of the
@@ -67,5 +83,10 @@ std::optional<int> bandFromAdif(std::string_view band, std::string_view freqMhz)
 // Band index for an EDI PBand: "144 MHz", "145 MHz", "1,3 GHz", "1296 MHz",
 // "144", "145" … A bare number is MHz from 50 up and GHz below.
 std::optional<int> bandFromEdi(std::string_view pband);
+
+// Band index for a frequency in MHz ("144.174753", "1296", decimal point or
+// comma, blanks around it allowed), by the ranges of the ten bands (ends
+// included). Empty when it is no number or lies outside them.
+std::optional<int> bandFromFrequency(std::string_view mhz);
 
 } // namespace qrb::logbook
