@@ -215,15 +215,24 @@ struct Outputs {
     qrb::score::TextLog* text = nullptr;
 };
 
+// The reader's message, with the line and the contact where they help and
+// the message does not name them already.
 std::string readErrorText(const qrb::logbook::ReadError& error) {
     std::string text = error.message;
-    if (error.line != 0 && error.record != 0) {
-        text += " (Zeile " + std::to_string(error.line) + ", Verbindung " +
-                std::to_string(error.record) + ")";
-    } else if (error.line != 0) {
-        text += " (Zeile " + std::to_string(error.line) + ")";
-    } else if (error.record != 0) {
-        text += " (Verbindung " + std::to_string(error.record) + ")";
+    if (!text.empty() && text.back() == '.') {
+        text.pop_back();
+    }
+    std::vector<std::string> where;
+    if (const std::string line = "Zeile " + std::to_string(error.line);
+        error.line != 0 && text.find(line) == std::string::npos) {
+        where.push_back(line);
+    }
+    if (const std::string record = "Verbindung " + std::to_string(error.record);
+        error.record != 0 && text.find(record) == std::string::npos) {
+        where.push_back(record);
+    }
+    if (!where.empty()) {
+        text += where.size() == 2 ? " (" + where[0] + ", " + where[1] + ")" : " (" + where[0] + ")";
     }
     return text;
 }
