@@ -171,18 +171,50 @@ void ContactScorer::score(const logbook::Record& record, logbook::Format format,
                                                                      : reason::kForeignInvalid;
         return;
     }
-    const SquareScore points = scoreSquares(table_, widen(own.square), widen(foreign.square));
-    if (!points.scored()) {
-        // Two whole squares are never short: only the distance can fail.
+    const int points = pointsBetween(own.square, foreign.square);
+    if (points < 0) {
         out.reason = reason::kOutOfTable;
         return;
     }
     out.scored = true;
     out.own = own.square;
     out.loc = foreign.square;
-    out.pkt = points.points;
+    out.pkt = static_cast<std::int16_t>(points);
     out.mul = kBands[static_cast<std::size_t>(out.band)].multiplier;
     out.qrb = out.pkt * out.mul;
+}
+
+int ContactScorer::pointsBetween(const std::string& own, const std::string& foreign) {
+    // Squares that passed the check: field letters A..X, digits 0..9.
+    constexpr int kLetters = 24;
+    constexpr int kDigits = 10;
+    constexpr std::size_t kSquares = std::size_t{kLetters} * kLetters * kDigits * kDigits;
+    if (lastPoints_ == nullptr || own != lastPointsOwn_) {
+        // Kept for a few own squares only, so that memory stays small.
+        constexpr std::size_t kOwnSquaresKept = 16;
+        if (points_.size() >= kOwnSquaresKept && points_.count(own) == 0) {
+            points_.clear();
+        }
+        std::vector<std::int8_t>& known = points_[own];
+        if (known.empty()) {
+            known.assign(kSquares, kNotYet);
+        }
+        lastPointsOwn_ = own;
+        lastPoints_ = &known;
+    }
+    std::vector<std::int8_t>& known = *lastPoints_;
+    const std::size_t index =
+        ((static_cast<std::size_t>(foreign[0] - 'A') * kLetters + (foreign[1] - 'A')) * kDigits +
+         (foreign[2] - '0')) *
+            kDigits +
+        (foreign[3] - '0');
+    std::int8_t& points = known[index];
+    if (points == kNotYet) {
+        const SquareScore score = scoreSquares(table_, widen(own), widen(foreign));
+        // Two whole squares are never short: only the distance can fail.
+        points = score.scored() ? static_cast<std::int8_t>(score.points) : std::int8_t{-1};
+    }
+    return points;
 }
 
 std::string logLineOf(const ContactScore& contact) {

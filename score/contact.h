@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace qrb::score {
 
@@ -64,8 +66,16 @@ public:
 
 private:
     const LogLocator& ownOf(std::string_view text);
+    // Points between two squares that passed the check, -1 when they lie
+    // beyond the table: worked out once per pair of squares.
+    int pointsBetween(const std::string& own, const std::string& foreign);
 
     QrbTable table_;
+    // Per own square: the points to every square, kNotYet until first asked.
+    static constexpr std::int8_t kNotYet = -2;
+    std::unordered_map<std::string, std::vector<std::int8_t>> points_;
+    std::string lastPointsOwn_; // the own square asked last, and its points
+    std::vector<std::int8_t>* lastPoints_ = nullptr;
     bool ownGiven_ = false;
     std::string ownText_; // --own, trimmed
     // The last own locator judged: it seldom changes within a log.

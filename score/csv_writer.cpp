@@ -12,7 +12,13 @@ namespace {
 constexpr std::string_view kRecordEnd = "\r\n";
 
 bool needsQuotes(std::string_view text) {
-    return text.find_first_of(",\"\r\n") != std::string_view::npos;
+    // Checked for every field of every row: one plain loop over short texts.
+    for (const char c : text) {
+        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
+            return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
