@@ -4,6 +4,7 @@
 #include "contact.h"
 #include "csv_writer.h"
 #include "output_buffer.h"
+#include "score.h"
 #include "text_log.h"
 
 #include <QByteArray>
@@ -131,6 +132,7 @@ class TstScore : public QObject {
 private slots:
     void contactRules_data();
     void contactRules();
+    void manyOwnSquaresScoreAlike();
     void ownLocatorOption_data();
     void ownLocatorOption();
     void utf8_data();
@@ -279,6 +281,37 @@ void TstScore::contactRules() {
     if (c.scored) {
         QCOMPARE(c.qrb, c.pkt * c.mul);
         QCOMPARE(text(qrb::score::logLineOf(c)), line);
+    }
+}
+
+void TstScore::manyOwnSquaresScoreAlike() {
+    // The scorer remembers the points of square pairs for a few own squares
+    // at a time; with more own squares than it keeps, in turns, every contact
+    // must still score as the one scoring path scores it.
+    const qrb::QrbTable table = qrb::buildQrbTable();
+    qrb::score::ContactScorer scorer;
+    ContactScore c;
+    for (int round = 0; round < 3; ++round) {
+        for (int own = 0; own < 40; ++own) {
+            for (int foreign = 0; foreign < 30; ++foreign) {
+                const int col = 80 + own * 2; // fields I to U: all pass the check
+                const int row = 100 + own;
+                auto square = [](int c, int r) {
+                    return std::string{char('A' + c / 10), char('A' + r / 10), char('0' + c % 10),
+                                       char('0' + r % 10)};
+                };
+                Record r = record(1, "DL1ABC");
+                r.ownLocator = square(col, row);
+                r.locator = square(col + foreign * 3 - 40, row + foreign * 2 - 30);
+                r.band = "2m";
+                scorer.score(r, Format::Adif, c);
+                const qrb::SquareScore want = qrb::scoreSquares(
+                    table, std::u16string(r.ownLocator.begin(), r.ownLocator.end()),
+                    std::u16string(r.locator.begin(), r.locator.end()));
+                QCOMPARE(c.scored, want.scored());
+                QCOMPARE(c.pkt, c.scored ? want.points : std::int16_t{0});
+            }
+        }
     }
 }
 
