@@ -16,6 +16,7 @@ import io
 import json
 import os
 import re
+import shutil
 import subprocess
 import sys
 from pathlib import Path
@@ -196,6 +197,14 @@ def cli(opts):
         r = run([opts.score, *args])
         check(r.returncode == 2 and r.stderr.startswith(b"qrb-score: "),
               f"usage error {args}: {r.returncode} {r.stderr!r}")
+    # The text log through the window's printing code into a PDF file.
+    pdf = work / "log.pdf"
+    pdf.unlink(missing_ok=True)
+    r = run([opts.score, "--pdf", str(pdf), str(good)], timeout=120)
+    check(r.returncode == 0 and pdf.read_bytes().startswith(b"%PDF"), f"--pdf: {r.stderr!r}")
+    if r.returncode == 0 and shutil.which("pdftotext"):
+        shown = run(["pdftotext", "-layout", str(pdf), "-"]).stdout.decode("utf-8")
+        check("JO73   432     2     2     4" in shown, f"--pdf: log line missing: {shown!r}")
     r = run([opts.score, "--version"])
     check(re.fullmatch(rb"qrb-score \d+\.\d+\.\d+\n", r.stdout) is not None, f"--version {r.stdout!r}")
     return 0
