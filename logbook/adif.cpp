@@ -17,6 +17,12 @@ namespace qrb::logbook::detail {
 
 namespace {
 
+// A field's data into a text of the contact, reusing its memory.
+void setText(std::string& text, const char* bytes, std::size_t size) {
+    text.clear();
+    text.append(bytes, size);
+}
+
 // The next '<' from `from` on, nullptr when there is none before `end`. The
 // next tag mostly follows a field's data after a blank or a line end, so the
 // first bytes are looked at directly before memchr takes over.
@@ -184,8 +190,7 @@ bool AdifReader::next(Record& record) {
         if (tag.length <= held) {
             if (target != nullptr) {
                 const auto length = static_cast<std::size_t>(tag.length);
-                target->clear();
-                target->append(data + pos_, length < kMaxFieldBytes ? length : kMaxFieldBytes);
+                setText(*target, data + pos_, length < kMaxFieldBytes ? length : kMaxFieldBytes);
             }
             pos_ += static_cast<std::size_t>(tag.length);
             continue;
