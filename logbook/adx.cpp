@@ -24,7 +24,7 @@ namespace {
 constexpr std::size_t kMaxDepth = 256;
 // Bytes the parser may take in without reporting anything: a single tag,
 // comment or declaration this long would otherwise be held in memory whole.
-constexpr std::size_t kMaxQuietBytes = 16U * 1024U * 1024U;
+constexpr std::size_t kMaxQuietBytes = std::size_t{1024} * 1024;
 
 class AdxReader final : public Reader {
 public:
@@ -198,7 +198,7 @@ bool AdxReader::next(Record& record) {
             status = XML_Parse(parser_, in_.data(), size, finished_ ? XML_TRUE : XML_FALSE);
             if (status != XML_STATUS_ERROR && quiet_ > kMaxQuietBytes) {
                 return stop("Ein XML-Element ist länger als " +
-                            std::to_string(kMaxQuietBytes / (1024U * 1024U)) + " MiB.");
+                            std::to_string(kMaxQuietBytes / (std::size_t{1024} * 1024)) + " MiB.");
             }
         }
         if (status == XML_STATUS_ERROR) {

@@ -86,8 +86,8 @@ EdiReader::LineRead EdiReader::readLine() {
         const std::size_t got = in_.refill(pos_);
         pos_ = 0;
         if (got == 0) {
-            if (!started) {
-                return LineRead::End;
+            if (!started || in_.failed()) {
+                return LineRead::End; // a line cut off by a read failure is no line
             }
             break; // the last line has no line end
         }
@@ -172,8 +172,7 @@ bool EdiReader::next(Record& record) {
     for (;;) {
         const LineRead read = readLine();
         if (read == LineRead::TooLong) {
-            return stop("Zeile " + std::to_string(lineNumber_) + " ist länger als " +
-                        std::to_string(kMaxLineBytes) + " Zeichen.");
+            return stop("Die Zeile ist länger als " + std::to_string(kMaxLineBytes) + " Zeichen.");
         }
         if (read == LineRead::End) {
             if (in_.failed()) {

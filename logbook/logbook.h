@@ -10,12 +10,12 @@
 namespace qrb::logbook {
 
 // Bytes read from the stream at a time; a reader's buffer never grows beyond it.
-inline constexpr std::size_t kChunkBytes = 256 * 1024;
+inline constexpr std::size_t kChunkBytes = std::size_t{256} * 1024;
 // The longest text kept of one field; a longer field is cut there (the rest
 // of it is read past, not stored).
 inline constexpr std::size_t kMaxFieldBytes = 1024;
 // The longest line an EDI file may have; a longer one stops the reading.
-inline constexpr std::size_t kMaxLineBytes = 64 * 1024;
+inline constexpr std::size_t kMaxLineBytes = std::size_t{64} * 1024;
 
 // The three kinds of logbook file, told apart by their content.
 enum class Format {
