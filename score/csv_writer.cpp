@@ -2,7 +2,9 @@
 
 #include "bands.h"
 
+#include <charconv>
 #include <cstddef>
+#include <cstring>
 
 namespace qrb::score {
 
@@ -41,6 +43,11 @@ std::string csvField(std::string_view text) {
 }
 
 CsvWriter::CsvWriter(OutputBuffer& out) : out_(out) {
+    for (std::size_t band = 0; band < captions_.size(); ++band) {
+        // The caption of the band's button: digits and a point only.
+        const std::u16string_view caption = kBands[band].caption;
+        captions_[band].assign(caption.begin(), caption.end());
+    }
     out_.write(kHeader);
     out_.write(kRecordEnd);
 }
@@ -49,49 +56,85 @@ void CsvWriter::beginFile(std::string_view name) {
     file_ = csvField(name);
 }
 
-void CsvWriter::field(std::string_view text) {
-    if (needsQuotes(text)) {
-        out_.write(csvField(text));
-    } else {
-        out_.write(text);
-    }
+namespace {
+
+// The pieces of a row written straight into reserved memory: each returns
+// the end of what it wrote.
+char* put(char* to, std::string_view text) {
+    std::memcpy(to, text.data(), text.size());
+    return to + text.size();
 }
 
-void CsvWriter::row(const logbook::Record& record, const ContactScore& contact) {
-    out_.write(file_);
-    out_.put(',');
-    out_.number(static_cast<std::int64_t>(record.number));
-    out_.put(',');
-    field(record.call);
-    out_.put(',');
-    field(record.date);
-    out_.put(',');
-    field(record.time);
-    out_.put(',');
-    field(contact.own);
-    out_.put(',');
-    field(contact.loc);
-    out_.put(',');
-    if (contact.band >= 0) {
-        // The caption of the band's button: digits and a point only.
-        const std::u16string_view caption = kBands[static_cast<std::size_t>(contact.band)].caption;
-        for (const char16_t c : caption) {
-            out_.put(static_cast<char>(c));
+char* putField(char* to, std::string_view text) {
+    if (!needsQuotes(text)) {
+        return put(to, text);
+    }
+    *to++ = '"';
+    for (const char c : text) {
+        if (c == '"') {
+            *to++ = '"';
         }
+        *to++ = c;
     }
-    out_.put(',');
+    *to++ = '"';
+    return to;
+}
+
+constexpr std::size_t kNumberDigits = 20;
+
+char* putNumber(char* to, std::uint64_t value) {
+    return std::to_chars(to, to + kNumberDigits, value).ptr;
+}
+
+} // namespace
+
+void CsvWriter::row(const logbook::Record& record, const ContactScore& contact) {
+    // Room for every field quoted with each of its bytes doubled, and for the
+    // numbers, commas and words around them.
+    constexpr std::size_t kFixed = 128;
+    const std::size_t bound = file_.size() + kFixed +
+                              2 * (record.call.size() + record.date.size() + record.time.size() +
+                                   contact.own.size() + contact.loc.size() + contact.reason.size());
+    std::string spill;
+    char* const start =
+        bound <= out_.capacity() ? out_.reserve(bound) : (spill.resize(bound), spill.data());
+
+    char* to = put(start, file_);
+    *to++ = ',';
+    to = putNumber(to, record.number);
+    *to++ = ',';
+    to = putField(to, record.call);
+    *to++ = ',';
+    to = putField(to, record.date);
+    *to++ = ',';
+    to = putField(to, record.time);
+    *to++ = ',';
+    to = putField(to, contact.own);
+    *to++ = ',';
+    to = putField(to, contact.loc);
+    *to++ = ',';
+    if (contact.band >= 0) {
+        to = put(to, captions_[static_cast<std::size_t>(contact.band)]);
+    }
+    *to++ = ',';
     if (contact.scored) {
-        out_.number(contact.pkt);
-        out_.put(',');
-        out_.number(contact.mul);
-        out_.put(',');
-        out_.number(contact.qrb);
-        out_.write(",scored,");
+        to = putNumber(to, static_cast<std::uint64_t>(contact.pkt));
+        *to++ = ',';
+        to = putNumber(to, static_cast<std::uint64_t>(contact.mul));
+        *to++ = ',';
+        to = putNumber(to, static_cast<std::uint64_t>(contact.qrb));
+        to = put(to, ",scored,");
     } else {
-        out_.write(",,,skipped,");
-        field(contact.reason);
+        to = put(to, ",,,skipped,");
+        to = putField(to, contact.reason);
     }
-    out_.write(kRecordEnd);
+    to = put(to, kRecordEnd);
+
+    if (spill.empty()) {
+        out_.commit(to);
+    } else {
+        out_.write(std::string_view(spill.data(), static_cast<std::size_t>(to - spill.data())));
+    }
 }
 
 } // namespace qrb::score

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "bands.h"
 #include "contact.h"
 #include "logbook.h"
 #include "output_buffer.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -23,9 +25,8 @@ public:
     void row(const logbook::Record& record, const ContactScore& contact);
 
 private:
-    void field(std::string_view text);
-
     OutputBuffer& out_;
+    std::array<std::string, kBands.size()> captions_; // of the band buttons
     std::string file_; // the file column, already quoted where needed
 };
 

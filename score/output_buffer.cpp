@@ -1,30 +1,20 @@
 #include "output_buffer.h"
 
-#include <array>
 #include <cerrno>
-#include <charconv>
 
 namespace qrb::score {
 
 OutputBuffer::OutputBuffer(std::FILE* file, std::size_t capacity)
-    : file_(file), capacity_(capacity) {
-    buffer_.reserve(capacity_);
-}
+    : file_(file), capacity_(capacity), data_(std::make_unique<char[]>(capacity)) {}
 
 OutputBuffer::~OutputBuffer() {
     drain();
 }
 
-void OutputBuffer::number(std::int64_t value) {
-    std::array<char, 24> digits{};
-    const auto result = std::to_chars(digits.data(), digits.data() + digits.size(), value);
-    write(std::string_view(digits.data(), static_cast<std::size_t>(result.ptr - digits.data())));
-}
-
 void OutputBuffer::writeLong(std::string_view text) {
     drain();
     if (text.size() < capacity_) {
-        buffer_.append(text);
+        write(text);
         return;
     }
     // Longer than the whole buffer: straight through.
@@ -34,11 +24,10 @@ void OutputBuffer::writeLong(std::string_view text) {
 }
 
 void OutputBuffer::drain() {
-    if (!buffer_.empty() && error_ == 0 &&
-        std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+    if (size_ != 0 && error_ == 0 && std::fwrite(data_.get(), 1, size_, file_) != size_) {
         error_ = errno != 0 ? errno : EIO;
     }
-    buffer_.clear();
+    size_ = 0;
 }
 
 bool OutputBuffer::flush() {

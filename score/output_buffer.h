@@ -1,8 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include <cstdio>
-#include <string>
+#include <cstring>
+#include <memory>
 #include <string_view>
 
 namespace qrb::score {
@@ -17,19 +17,30 @@ public:
     OutputBuffer& operator=(const OutputBuffer&) = delete;
 
     void write(std::string_view text) {
-        if (text.size() <= capacity_ - buffer_.size()) {
-            buffer_.append(text);
+        if (text.size() <= capacity_ - size_) {
+            std::memcpy(data_.get() + size_, text.data(), text.size());
+            size_ += text.size();
         } else {
             writeLong(text);
         }
     }
     void put(char c) {
-        if (buffer_.size() == capacity_) {
+        if (size_ == capacity_) {
             drain();
         }
-        buffer_.push_back(c);
+        data_[size_++] = c;
     }
-    void number(std::int64_t value);
+
+    // Room for `bytes` more at the returned place (at most capacity()); fill
+    // it and hand the end of what was written to commit().
+    char* reserve(std::size_t bytes) {
+        if (bytes > capacity_ - size_) {
+            drain();
+        }
+        return data_.get() + size_;
+    }
+    void commit(const char* end) { size_ = static_cast<std::size_t>(end - data_.get()); }
+    std::size_t capacity() const { return capacity_; }
 
     // Everything so far to the file. False once a write has failed.
     bool flush();
@@ -42,7 +53,8 @@ private:
 
     std::FILE* file_;
     std::size_t capacity_;
-    std::string buffer_;
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0;
     int error_ = 0;
 };
 

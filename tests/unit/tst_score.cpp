@@ -398,20 +398,28 @@ void TstScore::csvRows() {
     QFETCH(bool, isScored);
     QFETCH(QByteArray, row);
 
-    Captured captured;
-    {
-        qrb::score::OutputBuffer out(captured.file());
-        qrb::score::CsvWriter csv(out);
-        csv.beginFile(bytes(file));
-        const ContactScore c = isScored ? scored("JO62", "JO73", 2, 2, 2)
-                                        : skipped("JO62", "JO6", 1, reason::kForeignInvalid);
-        const std::string callText = bytes(call);
-        csv.row(record(7, callText.c_str()), c);
-        QVERIFY(out.flush());
+    // A row is written straight into the output's block, or, longer than the
+    // whole block, on its own.
+    for (const std::size_t block : {std::size_t{1} << 20U, std::size_t{16}}) {
+        Captured captured;
+        {
+            qrb::score::OutputBuffer out(captured.file(), block);
+            qrb::score::CsvWriter csv(out);
+            csv.beginFile(bytes(file));
+            const ContactScore c = isScored ? scored("JO62", "JO73", 2, 2, 2)
+                                            : skipped("JO62", "JO6", 1, reason::kForeignInvalid);
+            const std::string callText = bytes(call);
+            csv.row(record(7, callText.c_str()), c);
+            csv.row(record(8, callText.c_str()), c);
+            QVERIFY(out.flush());
+        }
+        QByteArray second = row;
+        second.replace(QByteArray(",7,"), QByteArray(",8,"));
+        QCOMPARE(
+            captured.contents(),
+            QByteArray("file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,reason\r\n") +
+                row + second);
     }
-    QCOMPARE(captured.contents(),
-             QByteArray("file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,reason\r\n") +
-                 row);
 }
 
 void TstScore::textLog_data() {
