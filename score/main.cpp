@@ -175,13 +175,17 @@ public:
     Progress(std::string_view file, const std::uint64_t& contacts)
         : file_(file), contacts_(contacts), enabled_(isatty(STDERR_FILENO) == 1),
           start_(Clock::now()) {}
-    ~Progress() {
-        if (shown_) {
-            std::fputs("\r\033[K", stderr);
-        }
-    }
+    ~Progress() { clear(); }
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
+
+    // Takes the line away again, before a message or at the end of the file.
+    void clear() {
+        if (shown_) {
+            std::fputs("\r\033[K", stderr);
+            shown_ = false;
+        }
+    }
 
     void update(std::uint64_t bytes) {
         if (!enabled_) {
@@ -272,6 +276,7 @@ bool scoreFile(const std::string& name, ContactScorer& scorer, Outputs outputs) 
     const std::unique_ptr<qrb::logbook::Reader> reader =
         qrb::logbook::openReader(stream, openError);
     if (!reader) {
+        progress.clear();
         const int failed = input.error();
         say(name + ": " + (failed != 0 ? systemError(failed) : readErrorText(openError)));
         return false;
@@ -291,6 +296,7 @@ bool scoreFile(const std::string& name, ContactScorer& scorer, Outputs outputs) 
             outputs.text->add(name, record, contact);
         }
     }
+    progress.clear();
     if (input.error() != 0) {
         say(name + ": " + systemError(input.error()));
         return false;
