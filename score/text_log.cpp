@@ -188,7 +188,9 @@ void TextLog::add(std::string_view file, const logbook::Record& record,
     }
     const std::size_t index = blockOf(contact.own);
     Block& block = blocks_[index];
-    const std::string line = logLineOf(contact);
+    line_ = contact.loc;
+    line_ += logLineTail(contact);
+    const std::string& line = line_;
     ++block.lines;
     block.sum += contact.qrb;
     if (index == 0) {
@@ -207,6 +209,16 @@ void TextLog::add(std::string_view file, const logbook::Record& record,
         waiting_.out->write(std::string_view(head.data(), head.size()));
         waiting_.out->write(line);
     }
+}
+
+const std::string& TextLog::logLineTail(const ContactScore& contact) {
+    constexpr int kPointsRange = 1024;
+    const auto [it, added] = tails_.try_emplace(contact.band * kPointsRange + contact.pkt);
+    if (added) {
+        // The line begins with the square as it stands; the rest is the tail.
+        it->second = logLineOf(contact).substr(contact.loc.size());
+    }
+    return it->second;
 }
 
 // The second and later own squares, in the order they first scored. Squares

@@ -59,6 +59,7 @@ private:
     };
 
     std::size_t blockOf(const std::string& square);
+    const std::string& logLineTail(const ContactScore& contact);
     void beginBlock(const Block& block);
     void endBlock(const Block& block);
     bool openScratch(Scratch& scratch);
@@ -73,6 +74,10 @@ private:
     Scratch waiting_; // lines of the second and later own squares
     Scratch skipped_; // the skipped contacts, as their lines
     std::uint64_t skippedCount_ = 0;
+    // What follows the square in the window's log line depends only on band
+    // and points: worked out once for each pair.
+    std::unordered_map<int, std::string> tails_;
+    std::string line_; // the line being written
     std::string scratchDir_;
     std::uint64_t budget_ = std::uint64_t{4} << 20U;
     std::string error_;
