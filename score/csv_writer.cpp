@@ -61,7 +61,9 @@ namespace {
 // The pieces of a row written straight into reserved memory: each returns
 // the end of what it wrote.
 char* put(char* to, std::string_view text) {
-    std::memcpy(to, text.data(), text.size());
+    if (!text.empty()) { // an empty view may point nowhere
+        std::memcpy(to, text.data(), text.size());
+    }
     return to + text.size();
 }
 

@@ -17,6 +17,9 @@ public:
     OutputBuffer& operator=(const OutputBuffer&) = delete;
 
     void write(std::string_view text) {
+        if (text.empty()) {
+            return; // an empty view may point nowhere
+        }
         if (text.size() <= capacity_ - size_) {
             std::memcpy(data_.get() + size_, text.data(), text.size());
             size_ += text.size();
