@@ -361,7 +361,7 @@ void TestLogbook::formatFromContent_data() {
                                           << "leer";
     QTest::newRow("plain text") << QByteArray("QSO list\nDL1ABC JO62 2m\n") << ""
                                 << "weder";
-    QTest::newRow("binary noise") << QByteArray("\x00\x9f\xff<\x01\x02>[\x7f:", 12) << ""
+    QTest::newRow("binary noise") << QByteArray("\x00\x9f\xff<\x01\x02>[\x7f:", 10) << ""
                                   << "weder";
     QTest::newRow("an HTML page") << QByteArray("<html><body>log</body></html>") << ""
                                   << "weder";

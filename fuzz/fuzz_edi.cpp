@@ -1,0 +1,16 @@
+// The EDI reader (REG1TEST contest logs): any bytes read as an EDI log. Contacts
+// come numbered 1, 2, 3 … in order with non-decreasing lines and bounded texts,
+// nothing follows an error or the end, and reading 512 bytes at a time or
+// after recognising the format gives the same contacts and the same end.
+//
+// Input: the bytes of the file.
+
+#include "fuzz_reader.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    qrb::fuzz::checkReader(data, size, qrb::logbook::Format::Edi);
+    return 0;
+}
