@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages that building, running and testing need,
 # and only those that are missing. Uses sudo when not run as root.
 set -euo pipefail
@@ -12,6 +13,8 @@ packages=(
   xvfb xauth xdotool
   cups cups-client cups-bsd poppler-utils
   desktop-file-utils appstream dpkg-dev imagemagick
+  groff-base man-db python3-debian
+  weston qt6-wayland
 )
 
 missing=()

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The Debian package from CPack installs like any other: apt-get installs it
 # with its dependencies, the desktop entry and metadata it brings are valid,
 # the program it puts on the menu and the command line starts and keeps
-# running, and apt-get removes it again without a trace.
+# running, `man qrb-punkte` shows its manual page, its copyright file is
+# there, and apt-get removes it again without a trace.
 #
 # Needs root, since it installs into the system; exits 77 (skipped) otherwise.
 # Usage: deb_package.sh CPACK BUILD_DIR APP_ID VERSION
@@ -69,12 +71,15 @@ depends=$(field Depends)
 # Found by dpkg-shlibdeps from the libraries the program links.
 [[ $depends == *libqt6widgets6* && $depends == *libc6* ]] ||
     fail "Depends lacks the shared libraries: $depends"
+# A native window on Wayland desktops.
+[[ $(field Recommends) == *qt6-wayland* ]] || fail "Recommends lacks qt6-wayland: $(field Recommends)"
 
 echo "== contents"
 dpkg-deb -x "$deb" "$work/root"
 for file in usr/bin/qrb-punkte "usr/share/applications/$id.desktop" \
     "usr/share/metainfo/$id.metainfo.xml" "usr/share/icons/hicolor/scalable/apps/$id.svg" \
-    "usr/share/icons/hicolor/16x16/apps/$id.png" "usr/share/icons/hicolor/256x256/apps/$id.png"; do
+    "usr/share/icons/hicolor/16x16/apps/$id.png" "usr/share/icons/hicolor/256x256/apps/$id.png" \
+    usr/share/man/man1/qrb-punkte.1.gz usr/share/doc/qrb-punkte/copyright; do
     [[ -f $work/root/$file ]] || fail "the package lacks /$file"
 done
 desktop-file-validate "$work/root/usr/share/applications/$id.desktop" ||
@@ -114,6 +119,17 @@ icon=$(sed -n 's/^Icon=//p' "$desktop")
 [[ -f /usr/share/icons/hicolor/48x48/apps/$icon.png ]] || fail "Icon=$icon is not in the hicolor theme"
 run "menu ($exec_line)" "$exec_line"
 run "command line (/usr/bin/qrb-punkte)" /usr/bin/qrb-punkte
+[[ $(timeout 10 env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/qrb-punkte --version) == "qrb-punkte $version" ]] ||
+    fail "qrb-punkte --version does not say $version"
+
+# The manual page as a user calls it up, and the licence.
+[[ $(man -w qrb-punkte 2>/dev/null) == /usr/share/man/man1/qrb-punkte.1.gz ]] ||
+    fail "man does not find /usr/share/man/man1/qrb-punkte.1.gz"
+page=$(MANWIDTH=80 timeout 60 man qrb-punkte 2>/dev/null) || fail "man qrb-punkte fails"
+grep -Eq "qrb-punkte +- +compute the QRB points" <<<"$page" ||
+    fail "man qrb-punkte does not show the manual page: $page"
+echo "man qrb-punkte: shows the manual page"
+[[ -f /usr/share/doc/qrb-punkte/copyright ]] || fail "no /usr/share/doc/qrb-punkte/copyright"
 
 echo "== apt-get purge"
 DEBIAN_FRONTEND=noninteractive apt-get purge -y -q -o DPkg::Lock::Timeout=300 "$package" \
@@ -121,7 +137,8 @@ DEBIAN_FRONTEND=noninteractive apt-get purge -y -q -o DPkg::Lock::Timeout=300 "$
 ours=0
 ! installed || fail "$package is still installed after apt-get purge"
 for file in /usr/bin/qrb-punkte "$desktop" "/usr/share/metainfo/$id.metainfo.xml" \
-    "/usr/share/icons/hicolor/scalable/apps/$id.svg"; do
+    "/usr/share/icons/hicolor/scalable/apps/$id.svg" /usr/share/man/man1/qrb-punkte.1.gz \
+    /usr/share/doc/qrb-punkte/copyright; do
     [[ ! -e $file ]] || fail "$file is left after apt-get purge"
 done
 echo "package $package $version: built, valid, installed, started and removed"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # `cmake --install` into a staging directory lays out a desktop program: the
 # program in bin/, a valid desktop entry that starts it and names the icon,
 # the icon in the hicolor theme at every size, and valid AppStream metadata
-# for the same application and release.
+# for the same application, release and licence, every manual page of
+# packaging/man/ where man finds it, and the Debian copyright file.
 #
 # Usage: install_tree.sh SOURCE_DIR BUILD_DIR APP_ID VERSION
 set -euo pipefail
@@ -67,6 +69,8 @@ grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" |
     fail "metadata does not launch $id.desktop"
 grep -q "<release version=\"$version\" date=\"[0-9-]*\"" "$metainfo" ||
     fail "metadata has no release $version"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" ||
+    fail "metadata does not name the licence GPL-3.0-or-later"
 grep -q '<summary xml:lang="de">' "$metainfo" || fail "metadata has no German summary"
 grep -q '<screenshot type="default">' "$metainfo" || fail "metadata has no default screenshot"
 # Each screenshot named there is committed under docs/screenshots/ at its size.
@@ -77,5 +81,25 @@ while read -r name size; do
     [[ -f $file ]] || fail "screenshot $name is not in docs/screenshots/"
     [[ $(png_size "$file") == "$size" ]] || fail "screenshot $name is $(png_size "$file"), metadata says $size"
 done <<<"$shots"
+
+# The manual pages, compressed, where man looks for them.
+shopt -s nullglob
+pages=("$source"/packaging/man/*.1)
+((${#pages[@]} > 0)) || fail "no manual page in packaging/man/"
+for page in "${pages[@]}"; do
+    name=$(basename "$page" .1)
+    installed=$root/share/man/man1/$name.1.gz
+    [[ -f $installed ]] || fail "no manual page share/man/man1/$name.1.gz"
+    gzip -dc "$installed" | cmp -s - "$page" || fail "$installed is not $page"
+    [[ $(man -M "$root/share/man" -w "$name" 2>/dev/null) == "$installed" ]] ||
+        fail "man does not find $name in $root/share/man"
+done
+
+# The licence, as Debian wants it described.
+copyright=$root/share/doc/qrb-punkte/copyright
+[[ -f $copyright ]] || fail "no share/doc/qrb-punkte/copyright"
+"$(dirname "$0")/check_copyright.py" "$copyright" GPL-3+ || fail "$copyright is not valid"
+cmp -s "$source/LICENSE" /usr/share/common-licenses/GPL-3 ||
+    [[ ! -f /usr/share/common-licenses/GPL-3 ]] || fail "LICENSE is not the text of the GPL version 3"
 
 echo "installed tree of $id $version is complete and valid"
