@@ -11,7 +11,6 @@
 
 class QButtonGroup;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class LineList;
 class QPushButton;
@@ -114,26 +113,20 @@ private:
     // The last completion of the own locator passed and LOC1 was not begun anew.
     bool ownPassed_ = false;
 
-    QLabel* TEXT1 = nullptr;
     QPushButton* OK1 = nullptr;
     LineList* LIST2 = nullptr;
     QPushButton* DRU = nullptr;
-    QLabel* Text2 = nullptr;
     QLineEdit* SU = nullptr;
-    QLabel* Text4 = nullptr;
     QLineEdit* LOC1 = nullptr;
     LineList* LIST0 = nullptr;
     LineList* LIST1 = nullptr;
-    QLabel* TEXT5 = nullptr;
     QLineEdit* LOC2 = nullptr;
     LineList* LIST3 = nullptr;
-    QLabel* TEXT6 = nullptr;
     QLineEdit* QTH2 = nullptr;
     QPushButton* INF = nullptr;
     QGroupBox* BAND = nullptr;
     std::array<QRadioButton*, 10> B{};
     QButtonGroup* bandGroup_ = nullptr;
-    QLabel* TEXT7 = nullptr;
     QLineEdit* PANZ = nullptr;
     QPushButton* OK2 = nullptr;
 };
