@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 class QButtonGroup;
@@ -16,6 +17,7 @@ class LineList;
 class QPushButton;
 class QRadioButton;
 class DrawnLine;
+class PrintNotice;
 
 namespace qrb {
 class Printer;
@@ -81,6 +83,7 @@ private:
     void onEnd();
     void onOk();
     void onPrint();
+    void showPrintFailure(const QString& reason);
     void onInfo();
     void onBand(int index);
     void onKey(Entry entry, char16_t code);
@@ -99,6 +102,11 @@ private:
     QLineEdit* field(Entry entry) const;
 
     qrb::Printer& printer_;
+    // The printer reports its failures itself, also those found after the
+    // click (the real printer asks the print server in the background).
+    bool printerReports_ = false;
+    // Where a failed print is shown; made on the first failure.
+    std::unique_ptr<PrintNotice> printNotice_;
     SharedState st_;
     // The locators a completed entry scored, and the same pair once a band has
     // been chosen for it: OK logs a contact only while LOC1 and LOC2 still
