@@ -133,7 +133,8 @@ QString noAnswer(const Server& server) {
 // without asking the server.
 bool surelyAbsent(const Server& server) {
     struct stat info {};
-    return server.isLocalSocket() && (stat(server.host.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode));
+    return server.isLocalSocket() &&
+           (stat(server.host.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode));
 }
 
 // Lays the lines out on pages, top to bottom; a line that would not fit any
@@ -227,8 +228,8 @@ Outcome submit(const CupsLibrary& cups, const Server& server, const QByteArray& 
         if (deadline.passed) {
             return Outcome{false, noAnswer(server)};
         }
-        return Outcome{false,
-                       what + QStringLiteral(": ") + QString::fromLocal8Bit(cups.lastErrorString())};
+        return Outcome{false, what + QStringLiteral(": ") +
+                                  QString::fromLocal8Bit(cups.lastErrorString())};
     };
 
     const std::unique_ptr<cups_dest_t, DestFree> destination(

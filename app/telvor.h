@@ -16,7 +16,6 @@ class QLineEdit;
 class LineList;
 class QPushButton;
 class QRadioButton;
-class DrawnLine;
 class PrintNotice;
 
 namespace qrb {

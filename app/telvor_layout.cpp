@@ -56,8 +56,9 @@ void fitCaption(QLabel* label, int roomTo) {
     const QString& text = label->text();
     // The ink may reach past the advance of the last glyph; one pixel more
     // keeps it whole when the window is drawn at a fractional scale.
-    const int need = std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1) +
-                     label->contentsMargins().left() + label->contentsMargins().right() + 1;
+    const int need =
+        std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1) +
+        label->contentsMargins().left() + label->contentsMargins().right() + 1;
     const int room = look::twipsToPixels(label->parentWidget(), roomTo) - label->x();
     if (need > label->width()) {
         label->resize(std::min(need, room), label->height());
@@ -173,14 +174,16 @@ void Telvor::buildControls() {
     SU = displayField(this, "SU", sumCaption, {5200, 900, 660, 300, 30});
     QLabel* ownCaption =
         label(this, "Text4", QStringLiteral("Eigener Locator"), {300, 1110, 1200, 240, 0}, 1500);
-    LOC1 = textField(this, "LOC1", ownCaption, QStringLiteral("4-stellig"), {1500, 1047, 975, 300, 23});
+    LOC1 = textField(this, "LOC1", ownCaption, QStringLiteral("4-stellig"),
+                     {1500, 1047, 975, 300, 23});
     LIST0 =
         list(this, "LIST0", QStringLiteral("Kopfzeile"), {3100, 1300, 3500, 240, 28}, look::kWhite);
     LIST1 =
         list(this, "LIST1", QStringLiteral("Protokoll"), {3100, 1500, 3500, 3810, 2}, look::kWhite);
     QLabel* foreignCaption =
         label(this, "TEXT5", QStringLiteral("Fremder Locator"), {240, 1680, 1200, 225, 20}, 1500);
-    LOC2 = textField(this, "LOC2", foreignCaption, QStringLiteral("4-stellig"), {1500, 1646, 975, 300, 3});
+    LOC2 = textField(this, "LOC2", foreignCaption, QStringLiteral("4-stellig"),
+                     {1500, 1646, 975, 300, 3});
     LIST3 = list(this, "LIST3", QStringLiteral("QTH-Info"), {3200, 1700, 3300, 3450, 26},
                  look::kLightYellow);
     QLabel* qthCaption =

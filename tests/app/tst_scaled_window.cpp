@@ -143,9 +143,10 @@ void TstScaledWindow::lineDrawn() {
             const QPoint p = across ? QPoint(along, r.top() + off) : QPoint(r.left() + off, along);
             ink = picture_.valid(p) && isInk(picture_.pixel(p));
         }
-        QVERIFY2(ink, qPrintable(QStringLiteral("%1 has no ink at device pixel %2 along it")
-                                     .arg(name)
-                                     .arg(along)));
+        QVERIFY2(
+            ink,
+            qPrintable(
+                QStringLiteral("%1 has no ink at device pixel %2 along it").arg(name).arg(along)));
     }
 }
 
