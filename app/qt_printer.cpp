@@ -338,6 +338,9 @@ void QtPrinter::fail(const QString& reason) {
     if (program.isEmpty()) {
         program = QCoreApplication::applicationName();
     }
+    if (program.isEmpty()) {
+        program = QStringLiteral("qrb-punkte");
+    }
     std::fprintf(stderr, "%s: nicht gedruckt: %s\n", qPrintable(program), qPrintable(reason));
     std::fflush(stderr);
     emit notPrinted(reason);
