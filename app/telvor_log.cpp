@@ -70,6 +70,10 @@ void Telvor::onOk() {
 // job: a failure is shown in a note beside DRU that goes away by itself, and
 // the printer says why on standard error.
 void Telvor::onPrint() {
+    // A note about an earlier print would now speak of this one.
+    if (printNotice_) {
+        printNotice_->hide();
+    }
     const bool handedOver = qrb::printLog(printer_, listLines(LIST0), listLines(LIST1));
     if (!handedOver && !printerReports_) {
         showPrintFailure(QString());

@@ -105,11 +105,19 @@ void TstScaledWindow::captionWhole_data() {
 }
 
 // The caption's ink inside its label is as wide as the caption drawn freely:
-// nothing of it is cut at the label's right edge.
+// nothing of it is cut at the label's right edge. A label grown for it lies
+// over no other control.
 void TstScaledWindow::captionWhole() {
     QFETCH(QString, name);
     const auto* label = window_->findChild<QLabel*>(name);
     QVERIFY(label != nullptr);
+    for (const QWidget* other :
+         window_->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        if (other != label && other->isVisible()) {
+            QVERIFY2(!label->geometry().intersects(other->geometry()),
+                     qPrintable(name + QStringLiteral(" lies over ") + other->objectName()));
+        }
+    }
     const int free = freeInkWidth(label, dpr_);
     QVERIFY(free > 0);
     const int shown = inkWidth(picture_, devicePixels(label, window_.get(), dpr_));
