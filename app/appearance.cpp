@@ -1,5 +1,7 @@
 #include "appearance.h"
 
+#include "app_icon.h"
+
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
@@ -33,10 +35,6 @@ void setBackColor(QWidget* widget, unsigned bgr) {
     widget->setAutoFillBackground(true);
 }
 
-unsigned backColor(const QWidget* widget) {
-    return widget->property(kBackColorProperty).toUInt();
-}
-
 const QStaticText& Caption::laidOut(const QString& text, const QFont& font) {
     if (layout_.text() != text || font_ != font) {
         layout_.setText(text);
@@ -61,28 +59,12 @@ int twipsToPixels(const QWidget* widget, int twips) {
 }
 
 QIcon windowIcon() {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(fromBgr(kGrey));
-    QPainter painter(&pixmap);
-    // Locator grid in the background.
-    painter.setPen(QColor(0x80, 0x80, 0x80));
-    for (int i = 1; i < 16; i += 5) {
-        painter.drawLine(i, 9, i, 15);
-        painter.drawLine(0, 9 + i / 2, 15, 9 + i / 2);
+    QIcon icon;
+    // 16 x 16 on a plain screen, the larger ones where the desktop scales.
+    for (const int size : {16, 32, 48}) {
+        icon.addPixmap(QPixmap::fromImage(appicon::render(size)));
     }
-    // Yagi: boom, mast and four elements.
-    painter.setPen(QColor(0x00, 0x00, 0x80));
-    painter.drawLine(1, 4, 14, 4);
-    painter.drawLine(7, 4, 7, 15);
-    for (int x : {2, 6, 10, 13}) {
-        painter.drawLine(x, 1, x, 7);
-    }
-    // The far station, light green as the field that expects the next input.
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(fromBgr(kLightGreen).darker(140));
-    painter.drawEllipse(11, 10, 4, 4);
-    painter.end();
-    return QIcon(pixmap);
+    return icon;
 }
 
 } // namespace look

@@ -24,7 +24,6 @@ QColor fromBgr(unsigned bgr);
 // The colour goes into the palette (Base, Window and Button), which the
 // command buttons and the window's own controls paint with in every style.
 void setBackColor(QWidget* widget, unsigned bgr);
-unsigned backColor(const QWidget* widget);
 
 // The window draws its buttons and frame as on a classic form: bevels of
 // light, shadow and dark shadow edges around the grey face, greyed captions.
@@ -52,7 +51,7 @@ void drawFocus(QPainter& painter, const QWidget* widget, const QRect& around,
 // Twips (1/1440 inch) to pixels at the widget's logical dpi.
 int twipsToPixels(const QWidget* widget, int twips);
 
-// The 16 x 16 window icon: a small yagi over a locator grid.
+// The window icon: a small yagi over a locator grid, 16 x 16 and larger.
 QIcon windowIcon();
 
 } // namespace look

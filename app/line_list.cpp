@@ -11,6 +11,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
+#include <array>
+#include <utility>
 
 namespace {
 
@@ -121,6 +123,11 @@ QAccessibleInterface* lineListAccessible(const QString& className, QObject* obje
     return nullptr;
 }
 
+// Width of the sunken border (a classic window panel): a shadow and a dark
+// shadow ring at the top and left, a light and a face ring at the bottom and
+// right.
+constexpr int kBorder = 2;
+
 } // namespace
 
 LineList::LineList(QWidget* parent) : QAbstractScrollArea(parent) {
@@ -130,6 +137,8 @@ LineList::LineList(QWidget* parent) : QAbstractScrollArea(parent) {
     }();
     (void)factoryInstalled;
     setFocusPolicy(Qt::StrongFocus);
+    // Two pixels of frame around the rows, which the list paints itself.
+    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     verticalScrollBar()->setSingleStep(1);
 }
@@ -227,6 +236,37 @@ void LineList::notifyAccessibility(int row) {
         QAccessibleEvent focus(this, QAccessible::Focus);
         focus.setChild(row);
         QAccessible::updateAccessibility(&focus);
+    }
+}
+
+// The list's own paint events (not its viewport's) draw only the frame; there
+// is no corner between two scroll bars to fill.
+bool LineList::event(QEvent* event) {
+    if (event->type() == QEvent::Paint) {
+        paintBorder();
+        return true;
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+// Each ring is filled, one pixel wide, inside the list's own rectangle: a pen
+// stroked along the edge would lie half outside it and vanish at scales such
+// as 125 % or 150 %.
+void LineList::paintBorder() {
+    QPainter painter(this);
+    const QRect all = rect();
+    Q_ASSERT(frameWidth() == kBorder);
+    const std::array<std::pair<QColor, QColor>, kBorder> rings{{
+        {look::kEdgeShadow, look::kEdgeLight},
+        {look::kEdgeDarkShadow, look::kEdgeFace},
+    }};
+    for (int i = 0; i < kBorder; ++i) {
+        const QRect r = all.adjusted(i, i, -i, -i);
+        const auto& [topLeft, bottomRight] = rings.at(static_cast<std::size_t>(i));
+        painter.fillRect(r.left(), r.top(), r.width(), 1, topLeft);
+        painter.fillRect(r.left(), r.top(), 1, r.height(), topLeft);
+        painter.fillRect(r.left() + 1, r.bottom(), r.width() - 1, 1, bottomRight);
+        painter.fillRect(r.right(), r.top() + 1, 1, r.height() - 1, bottomRight);
     }
 }
 

@@ -10,7 +10,8 @@
 // new line by itself. A click or the arrow keys choose the current row, which
 // is shown highlighted; the wheel and the scroll bar scroll by rows. As in a
 // list box, there is no horizontal scrolling: a line wider than the list is
-// cut at its right edge.
+// cut at its right edge. The list draws its own sunken border, two pixels
+// wide, as a list box on a classic form.
 class LineList : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -36,6 +37,7 @@ public:
     QRect rowRect(int row) const;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -48,6 +50,7 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
 
 private:
+    void paintBorder();
     int textMargin() const;
     int rowsInView() const;
     void updateScrollBars();

@@ -1,38 +1,72 @@
 #include "qt_printer.h"
 
+#include <QBuffer>
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetrics>
+#include <QLocale>
+#include <QPageSize>
 #include <QPainter>
-#include <QPrinter>
-#include <QPrinterInfo>
-#include <QTemporaryFile>
+#include <QPdfWriter>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cups/cups.h>
 #include <dlfcn.h>
-#include <memory>
+#include <mutex>
+#include <string>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <thread>
 #include <utility>
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long the print server has to take a job: connecting, naming the default
+// destination and receiving the document together.
+constexpr std::chrono::seconds kAnswerTime{8};
+// A print server that does not answer is asked again every so often whether
+// the time is up.
+constexpr double kPollSeconds = 0.25;
+// Beyond the answer time, how long a job may still take before it is given up
+// even if the client library itself waits on (for a host name to resolve, say).
+constexpr std::chrono::seconds kGraceTime{2};
+
 QString fromView(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-void complain(const QString& why) {
-    std::fprintf(stderr, "qrb-punkte: nicht gedruckt: %s\n", qPrintable(why));
 }
 
 // The print server's client library, loaded on the first print only: linked
 // to the program it would load itself and some twenty libraries more (TLS,
 // Kerberos, …) at every start, for a button that many sessions never press.
 struct CupsLibrary {
+    decltype(&cupsSetServer) setServer = nullptr;
+    decltype(&cupsServer) server = nullptr;
+    decltype(&ippPort) port = nullptr;
+    decltype(&cupsEncryption) encryption = nullptr;
+    decltype(&httpConnect2) connect = nullptr;
+    decltype(&httpSetTimeout) setTimeout = nullptr;
+    decltype(&httpClose) close = nullptr;
     decltype(&cupsGetNamedDest) getNamedDest = nullptr;
     decltype(&cupsFreeDests) freeDests = nullptr;
-    decltype(&cupsPrintFile) printFile = nullptr;
+    decltype(&cupsCreateJob) createJob = nullptr;
+    decltype(&cupsStartDocument) startDocument = nullptr;
+    decltype(&cupsWriteRequestData) writeRequestData = nullptr;
+    decltype(&cupsFinishDocument) finishDocument = nullptr;
+    decltype(&cupsLastError) lastError = nullptr;
     decltype(&cupsLastErrorString) lastErrorString = nullptr;
 
     bool complete() const {
-        return getNamedDest != nullptr && freeDests != nullptr && printFile != nullptr &&
-               lastErrorString != nullptr;
+        return setServer != nullptr && server != nullptr && port != nullptr &&
+               encryption != nullptr && connect != nullptr && setTimeout != nullptr &&
+               close != nullptr && getNamedDest != nullptr && freeDests != nullptr &&
+               createJob != nullptr && startDocument != nullptr && writeRequestData != nullptr &&
+               finishDocument != nullptr && lastError != nullptr && lastErrorString != nullptr;
     }
 };
 
@@ -44,12 +78,24 @@ template <typename F> void bind(void* library, const char* name, F& function) {
 const CupsLibrary* cupsLibrary() {
     static const CupsLibrary loaded = [] {
         CupsLibrary cups;
-        // Kept loaded for the rest of the run, like a linked library.
+        // Kept loaded for the rest of the run, like a linked library; a job
+        // may still be under way on its thread when the program ends.
         void* library = dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL);
         if (library != nullptr) {
+            bind(library, "cupsSetServer", cups.setServer);
+            bind(library, "cupsServer", cups.server);
+            bind(library, "ippPort", cups.port);
+            bind(library, "cupsEncryption", cups.encryption);
+            bind(library, "httpConnect2", cups.connect);
+            bind(library, "httpSetTimeout", cups.setTimeout);
+            bind(library, "httpClose", cups.close);
             bind(library, "cupsGetNamedDest", cups.getNamedDest);
             bind(library, "cupsFreeDests", cups.freeDests);
-            bind(library, "cupsPrintFile", cups.printFile);
+            bind(library, "cupsCreateJob", cups.createJob);
+            bind(library, "cupsStartDocument", cups.startDocument);
+            bind(library, "cupsWriteRequestData", cups.writeRequestData);
+            bind(library, "cupsFinishDocument", cups.finishDocument);
+            bind(library, "cupsLastError", cups.lastError);
             bind(library, "cupsLastErrorString", cups.lastErrorString);
         }
         return cups;
@@ -57,28 +103,57 @@ const CupsLibrary* cupsLibrary() {
     return loaded.complete() ? &loaded : nullptr;
 }
 
-struct DestFree {
-    void operator()(cups_dest_t* dest) const { cupsLibrary()->freeDests(1, dest); }
-};
-using Destination = std::unique_ptr<cups_dest_t, DestFree>;
+// Where the print server is, as the client settings (CUPS_SERVER,
+// client.conf) name it: a host or the path of a local socket.
+struct Server {
+    std::string host;
+    int port = 0;
+    http_encryption_t encryption = HTTP_ENCRYPTION_IF_REQUESTED;
 
-// Lays the lines out on pages of the destination's paper, top to bottom; a
-// line that would not fit any more goes to the top of a new page.
-bool render(QPrinter& printer, const QString& face, double points, const QStringList& lines) {
+    QString name() const { return QString::fromLocal8Bit(host.c_str()); }
+    bool isLocalSocket() const { return !host.empty() && host.front() == '/'; }
+};
+
+Server printServer(const CupsLibrary& cups) {
+    // The library keeps the server it found first; the settings may have
+    // changed since the last print.
+    cups.setServer(nullptr);
+    return {cups.server(), cups.port(), cups.encryption()};
+}
+
+QString unreachable(const Server& server) {
+    return QStringLiteral("der Druckserver %1 ist nicht erreichbar").arg(server.name());
+}
+
+QString noAnswer(const Server& server) {
+    return QStringLiteral("der Druckserver %1 antwortet nicht").arg(server.name());
+}
+
+// Nobody listens at a local socket that does not exist: known at once,
+// without asking the server.
+bool surelyAbsent(const Server& server) {
+    struct stat info {};
+    return server.isLocalSocket() &&
+           (stat(server.host.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode));
+}
+
+// Lays the lines out on pages, top to bottom; a line that would not fit any
+// more goes to the top of a new page.
+bool render(QPdfWriter& writer, const QString& face, double points, const QStringList& lines) {
     QPainter painter;
-    if (!painter.begin(&printer)) {
+    if (!painter.begin(&writer)) {
         return false;
     }
     QFont font(face);
     font.setPointSizeF(points);
     font.setStyleHint(QFont::TypeWriter);
     painter.setFont(font);
-    const QFontMetrics metrics(font, &printer);
-    const int pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
+    const QFontMetrics metrics(font, &writer);
+    const int pageHeight = writer.pageLayout().paintRectPixels(writer.resolution()).height();
     int y = metrics.ascent();
     for (const QString& line : lines) {
         if (y + metrics.descent() > pageHeight) {
-            printer.newPage();
+            writer.newPage();
             y = metrics.ascent();
         }
         painter.drawText(0, y, line);
@@ -86,7 +161,165 @@ bool render(QPrinter& printer, const QString& face, double points, const QString
     }
     return painter.end();
 }
+
+void describe(QPdfWriter& writer, const QPageSize& paper) {
+    writer.setTitle(QStringLiteral("QRB-Punkte"));
+    writer.setCreator(QStringLiteral("QRB-Punkte"));
+    writer.setPageSize(paper);
+}
+
+// The paper the printout is laid out for: Letter where the system's locale
+// measures in US units, A4 everywhere else. The print server fits the page
+// to the printer's paper.
+QPageSize localPaper() {
+    return QPageSize(QLocale::system().measurementSystem() == QLocale::ImperialUSSystem
+                         ? QPageSize::Letter
+                         : QPageSize::A4);
+}
+
+struct Outcome {
+    bool printed = false;
+    QString reason;
+};
+
+// The time the print server has for one job; the client library asks at
+// every pause whether to wait on.
+struct Deadline {
+    Clock::time_point end;
+    const std::atomic<bool>* cancelled = nullptr;
+    bool passed = false;
+};
+
+int waitOn(http_t* /*http*/, void* data) {
+    auto* deadline = static_cast<Deadline*>(data);
+    if (deadline->cancelled->load() || Clock::now() >= deadline->end) {
+        deadline->passed = true;
+        return 0;
+    }
+    return 1;
+}
+
+struct HttpClose {
+    const CupsLibrary* cups;
+    void operator()(http_t* http) const { cups->close(http); }
+};
+struct DestFree {
+    const CupsLibrary* cups;
+    void operator()(cups_dest_t* dest) const { cups->freeDests(1, dest); }
+};
+
+// Hands the document to the print server's default destination as one job,
+// on a connection of its own whose every wait ends with the deadline. Runs on
+// the job's own thread.
+Outcome submit(const CupsLibrary& cups, const Server& server, const QByteArray& pdf,
+               const std::atomic<bool>& cancelled) {
+    Deadline deadline{Clock::now() + kAnswerTime, &cancelled};
+    const auto connectMs =
+        std::chrono::duration_cast<std::chrono::milliseconds>(kAnswerTime).count();
+    const std::unique_ptr<http_t, HttpClose> http(
+        cups.connect(server.host.c_str(), server.port, nullptr, AF_UNSPEC, server.encryption, 1,
+                     static_cast<int>(connectMs), nullptr),
+        HttpClose{&cups});
+    if (!http) {
+        return {false, unreachable(server)};
+    }
+    cups.setTimeout(http.get(), kPollSeconds, waitOn, &deadline);
+    auto refused = [&](const QString& what) {
+        if (deadline.passed) {
+            return Outcome{false, noAnswer(server)};
+        }
+        return Outcome{false, what + QStringLiteral(": ") +
+                                  QString::fromLocal8Bit(cups.lastErrorString())};
+    };
+
+    const std::unique_ptr<cups_dest_t, DestFree> destination(
+        cups.getNamedDest(http.get(), nullptr, nullptr), DestFree{&cups});
+    if (!destination) {
+        if (deadline.passed) {
+            return {false, noAnswer(server)};
+        }
+        const ipp_status_t status = cups.lastError();
+        if (status == IPP_STATUS_OK || status == IPP_STATUS_ERROR_NOT_FOUND) {
+            return {false, QStringLiteral("kein Standarddrucker eingerichtet")};
+        }
+        return refused(QStringLiteral("kein Standarddrucker"));
+    }
+    const char* name = destination->name;
+    const QString printer = QString::fromLocal8Bit(name);
+    const QString notTaken = QStringLiteral("%1 nimmt den Auftrag nicht an").arg(printer);
+
+    const int job = cups.createJob(http.get(), name, "QRB-Punkte", destination->num_options,
+                                   destination->options);
+    if (job == 0) {
+        return refused(notTaken);
+    }
+    if (cups.startDocument(http.get(), name, job, "QRB-Punkte", CUPS_FORMAT_PDF, 1) !=
+            HTTP_STATUS_CONTINUE ||
+        cups.writeRequestData(http.get(), pdf.constData(), static_cast<size_t>(pdf.size())) !=
+            HTTP_STATUS_CONTINUE) {
+        return refused(notTaken);
+    }
+    if (cups.finishDocument(http.get(), name) > IPP_STATUS_OK_EVENTS_COMPLETE) {
+        return refused(notTaken);
+    }
+    return {true, {}};
+}
+
 } // namespace
+
+// One job on its way to the print server, shared by the printer and the
+// job's thread. Whichever comes first settles it: the thread with the
+// server's answer, or the printer giving up after the answer time.
+struct QtPrinter::Job {
+    std::mutex mutex;
+    std::condition_variable done;
+    bool settled = false;
+    Outcome outcome;
+    // Told of the outcome on its own thread; cleared when it goes away.
+    QtPrinter* receiver = nullptr;
+    std::atomic<bool> cancelled{false};
+    Server server;
+
+    // From the job's thread.
+    void finish(const Outcome& result, const std::shared_ptr<Job>& self) {
+        const std::lock_guard lock(mutex);
+        if (settled) {
+            return;
+        }
+        settled = true;
+        outcome = result;
+        done.notify_all();
+        if (receiver != nullptr) {
+            QtPrinter* to = receiver;
+            QMetaObject::invokeMethod(
+                to, [to, self] { to->settle(self); }, Qt::QueuedConnection);
+        }
+    }
+
+    // True when the outcome had not come and never will count.
+    bool abandon() {
+        const std::lock_guard lock(mutex);
+        if (settled) {
+            return false;
+        }
+        settled = true;
+        receiver = nullptr;
+        cancelled = true;
+        return true;
+    }
+};
+
+QtPrinter::QtPrinter(QObject* parent) : QObject(parent) {}
+
+// A job still under way is left to end on its own thread within its answer
+// time; it can no longer reach this printer.
+QtPrinter::~QtPrinter() {
+    for (const std::shared_ptr<Job>& job : pending_) {
+        const std::lock_guard lock(job->mutex);
+        job->receiver = nullptr;
+        job->cancelled = true;
+    }
+}
 
 void QtPrinter::setFontFace(std::u16string_view face) {
     face_ = fromView(face);
@@ -100,56 +333,97 @@ void QtPrinter::printLine(std::u16string_view line) {
     lines_.append(fromView(line));
 }
 
-// The document is laid out by Qt into a PDF and handed to the print server
-// here, so that a destination that refuses the job is noticed and reported
-// like a missing one.
+void QtPrinter::fail(const QString& reason) {
+    QString program = programName_;
+    if (program.isEmpty()) {
+        program = QCoreApplication::applicationName();
+    }
+    if (program.isEmpty()) {
+        program = QStringLiteral("qrb-punkte");
+    }
+    std::fprintf(stderr, "%s: nicht gedruckt: %s\n", qPrintable(program), qPrintable(reason));
+    std::fflush(stderr);
+    emit notPrinted(reason);
+}
+
 bool QtPrinter::endDocument() {
     const QStringList lines = std::exchange(lines_, {});
     if (!outputFile_.isEmpty()) {
-        QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(outputFile_);
-        printer.setDocName(QStringLiteral("QRB-Punkte"));
-        printer.setPageSize(QPageSize(QPageSize::A4));
-        if (!render(printer, face_, points_, lines)) {
-            complain(QStringLiteral("%1 ließ sich nicht schreiben").arg(outputFile_));
+        QPdfWriter writer(outputFile_);
+        describe(writer, QPageSize(QPageSize::A4));
+        if (!render(writer, face_, points_, lines)) {
+            fail(QStringLiteral("%1 ließ sich nicht schreiben").arg(outputFile_));
             return false;
         }
         return true;
     }
     const CupsLibrary* cups = cupsLibrary();
     if (cups == nullptr) {
-        complain(QStringLiteral("die CUPS-Bibliothek (libcups.so.2) fehlt"));
+        fail(QStringLiteral("die CUPS-Bibliothek (libcups.so.2) fehlt"));
         return false;
     }
-    const Destination destination(cups->getNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
-    if (!destination) {
-        complain(QStringLiteral("kein Standarddrucker eingerichtet"));
+    auto job = std::make_shared<Job>();
+    job->server = printServer(*cups);
+    if (surelyAbsent(job->server)) {
+        fail(unreachable(job->server));
         return false;
     }
-    const QString name = QString::fromLocal8Bit(destination->name);
-
-    QTemporaryFile pdf;
-    if (!pdf.open()) {
-        complain(QStringLiteral("keine temporäre Datei für den Druckauftrag"));
-        return false;
-    }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf.fileName());
-    printer.setDocName(QStringLiteral("QRB-Punkte"));
-    printer.setPageSize(QPrinterInfo::printerInfo(name).defaultPageSize());
-    if (!render(printer, face_, points_, lines)) {
-        complain(QStringLiteral("Druckauftrag für %1 ließ sich nicht aufbereiten").arg(name));
-        return false;
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        describe(writer, localPaper());
+        if (!render(writer, face_, points_, lines)) {
+            fail(QStringLiteral("der Druckauftrag ließ sich nicht aufbereiten"));
+            return false;
+        }
     }
 
-    const int job = cups->printFile(destination->name, pdf.fileName().toLocal8Bit().constData(),
-                                    "QRB-Punkte", destination->num_options, destination->options);
-    if (job == 0) {
-        complain(
-            QStringLiteral("%1: %2").arg(name, QString::fromLocal8Bit(cups->lastErrorString())));
+    if (background_) {
+        job->receiver = this;
+        pending_.push_back(job);
+        QTimer::singleShot(kAnswerTime + kGraceTime, this, [this, job] { giveUp(job); });
+    }
+    std::thread([cups, job, pdf] {
+        job->finish(submit(*cups, job->server, pdf, job->cancelled), job);
+    }).detach();
+    if (background_) {
+        return true;
+    }
+
+    std::unique_lock lock(job->mutex);
+    if (!job->done.wait_for(lock, kAnswerTime + kGraceTime, [&job] { return job->settled; })) {
+        lock.unlock();
+        job->abandon();
+        fail(noAnswer(job->server));
         return false;
     }
-    return true;
+    const Outcome outcome = job->outcome;
+    lock.unlock();
+    if (!outcome.printed) {
+        fail(outcome.reason);
+    }
+    return outcome.printed;
+}
+
+void QtPrinter::settle(const std::shared_ptr<Job>& job) {
+    const auto found = std::find(pending_.begin(), pending_.end(), job);
+    if (found == pending_.end()) {
+        return;
+    }
+    pending_.erase(found);
+    if (!job->outcome.printed) {
+        fail(job->outcome.reason);
+    }
+}
+
+// The job's thread has not answered in time (the client library waits on
+// something the deadline does not reach): the job counts as not printed.
+void QtPrinter::giveUp(const std::shared_ptr<Job>& job) {
+    if (!job->abandon()) {
+        return;
+    }
+    pending_.erase(std::remove(pending_.begin(), pending_.end(), job), pending_.end());
+    fail(noAnswer(job->server));
 }

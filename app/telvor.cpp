@@ -4,6 +4,8 @@
 #include "help_text.h"
 #include "key_filter.h"
 #include "line_list.h"
+#include "print_notice.h"
+#include "qt_printer.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -21,6 +23,15 @@ Telvor::Telvor(qrb::Printer& printer, QWidget* parent) : QWidget(parent), printe
     connect(bandGroup_, &QButtonGroup::idClicked, this, &Telvor::onBand);
     for (QLineEdit* entry : {LOC1, LOC2, QTH2}) {
         entry->installEventFilter(this);
+    }
+    // The window goes on taking keys and clicks while the print server is
+    // asked; a failure shows up beside DRU when it is known. The lines on
+    // standard error carry the program's name.
+    if (auto* real = dynamic_cast<QtPrinter*>(&printer_)) {
+        real->setInBackground(true);
+        real->setProgramName(QStringLiteral("qrb-punkte"));
+        connect(real, &QtPrinter::notPrinted, this, &Telvor::showPrintFailure);
+        printerReports_ = true;
     }
 }
 

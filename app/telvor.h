@@ -7,16 +7,16 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 class QButtonGroup;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
 class LineList;
 class QPushButton;
 class QRadioButton;
-class DrawnLine;
+class PrintNotice;
 
 namespace qrb {
 class Printer;
@@ -82,6 +82,7 @@ private:
     void onEnd();
     void onOk();
     void onPrint();
+    void showPrintFailure(const QString& reason);
     void onInfo();
     void onBand(int index);
     void onKey(Entry entry, char16_t code);
@@ -100,6 +101,11 @@ private:
     QLineEdit* field(Entry entry) const;
 
     qrb::Printer& printer_;
+    // The printer reports its failures itself, also those found after the
+    // click (the real printer asks the print server in the background).
+    bool printerReports_ = false;
+    // Where a failed print is shown; made on the first failure.
+    std::unique_ptr<PrintNotice> printNotice_;
     SharedState st_;
     // The locators a completed entry scored, and the same pair once a band has
     // been chosen for it: OK logs a contact only while LOC1 and LOC2 still
@@ -114,26 +120,20 @@ private:
     // The last completion of the own locator passed and LOC1 was not begun anew.
     bool ownPassed_ = false;
 
-    QLabel* TEXT1 = nullptr;
     QPushButton* OK1 = nullptr;
     LineList* LIST2 = nullptr;
     QPushButton* DRU = nullptr;
-    QLabel* Text2 = nullptr;
     QLineEdit* SU = nullptr;
-    QLabel* Text4 = nullptr;
     QLineEdit* LOC1 = nullptr;
     LineList* LIST0 = nullptr;
     LineList* LIST1 = nullptr;
-    QLabel* TEXT5 = nullptr;
     QLineEdit* LOC2 = nullptr;
     LineList* LIST3 = nullptr;
-    QLabel* TEXT6 = nullptr;
     QLineEdit* QTH2 = nullptr;
     QPushButton* INF = nullptr;
     QGroupBox* BAND = nullptr;
     std::array<QRadioButton*, 10> B{};
     QButtonGroup* bandGroup_ = nullptr;
-    QLabel* TEXT7 = nullptr;
     QLineEdit* PANZ = nullptr;
     QPushButton* OK2 = nullptr;
 };

@@ -47,13 +47,32 @@ template <typename W> W* place(QWidget* window, W* widget, const char* name, Pla
     return widget;
 }
 
+// A caption in the font that stands in for Arial can be wider than its label:
+// the label then grows to the right, just enough to show it whole, but never
+// beyond `roomTo` (twips), where the next control begins. Its left, top and
+// height stay.
+void fitCaption(QLabel* label, int roomTo) {
+    const QFontMetrics metrics(label->font());
+    const QString& text = label->text();
+    // The ink may reach past the advance of the last glyph; one pixel more
+    // keeps it whole when the window is drawn at a fractional scale.
+    const int need =
+        std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1) +
+        label->contentsMargins().left() + label->contentsMargins().right() + 1;
+    const int room = look::twipsToPixels(label->parentWidget(), roomTo) - label->x();
+    if (need > label->width()) {
+        label->resize(std::min(need, room), label->height());
+    }
+}
+
 // A screen reader announces each control by its accessible name and reads its
 // tooltip as the description.
-QLabel* label(QWidget* window, const char* name, const QString& caption, Place at,
+QLabel* label(QWidget* window, const char* name, const QString& caption, Place at, int roomTo,
               double points = 8.25) {
     auto* widget = place(window, new QLabel(caption, window), name, at);
     widget->setFont(makeFont("Arial", points));
     widget->setAccessibleName(caption);
+    fitCaption(widget, roomTo);
     return widget;
 }
 
@@ -140,28 +159,36 @@ void Telvor::buildControls() {
     look::setBackColor(this, look::kGrey);
     setFixedSize(look::twipsToPixels(this, 6690), look::twipsToPixels(this, 5595));
 
-    TEXT1 = label(this, "TEXT1", QStringLiteral("Berechnung der QRB-Punkte für das EU-UKW-Diplom"),
-                  {150, 300, 4800, 240, 24}, 9.75);
+    // Each caption may grow up to the next control on its right (or the edge of
+    // the window).
+    label(this, "TEXT1", QStringLiteral("Berechnung der QRB-Punkte für das EU-UKW-Diplom"),
+          {150, 300, 4800, 240, 24}, 5200, 9.75);
     OK1 = button(this, "OK1", QStringLiteral("END"), QStringLiteral("Pogrammende"),
                  {6000, 500, 600, 300, 25});
     LIST2 = list(this, "LIST2", QStringLiteral("Punktetabelle"), {5200, 500, 660, 240, 29},
                  look::kWhite);
     DRU = button(this, "DRU", QStringLiteral("DRU"), QStringLiteral("Protokoll ausdrucken"),
                  {6000, 900, 600, 300, 21});
-    Text2 = label(this, "Text2", QStringLiteral("Summe QRB"), {4200, 960, 900, 240, 1});
-    SU = displayField(this, "SU", Text2, {5200, 900, 660, 300, 30});
-    Text4 = label(this, "Text4", QStringLiteral("Eigener Locator"), {300, 1110, 1200, 240, 0});
-    LOC1 = textField(this, "LOC1", Text4, QStringLiteral("4-stellig"), {1500, 1047, 975, 300, 23});
+    QLabel* sumCaption =
+        label(this, "Text2", QStringLiteral("Summe QRB"), {4200, 960, 900, 240, 1}, 5200);
+    SU = displayField(this, "SU", sumCaption, {5200, 900, 660, 300, 30});
+    QLabel* ownCaption =
+        label(this, "Text4", QStringLiteral("Eigener Locator"), {300, 1110, 1200, 240, 0}, 1500);
+    LOC1 = textField(this, "LOC1", ownCaption, QStringLiteral("4-stellig"),
+                     {1500, 1047, 975, 300, 23});
     LIST0 =
         list(this, "LIST0", QStringLiteral("Kopfzeile"), {3100, 1300, 3500, 240, 28}, look::kWhite);
     LIST1 =
         list(this, "LIST1", QStringLiteral("Protokoll"), {3100, 1500, 3500, 3810, 2}, look::kWhite);
-    TEXT5 = label(this, "TEXT5", QStringLiteral("Fremder Locator"), {240, 1680, 1200, 225, 20});
-    LOC2 = textField(this, "LOC2", TEXT5, QStringLiteral("4-stellig"), {1500, 1646, 975, 300, 3});
+    QLabel* foreignCaption =
+        label(this, "TEXT5", QStringLiteral("Fremder Locator"), {240, 1680, 1200, 225, 20}, 1500);
+    LOC2 = textField(this, "LOC2", foreignCaption, QStringLiteral("4-stellig"),
+                     {1500, 1646, 975, 300, 3});
     LIST3 = list(this, "LIST3", QStringLiteral("QTH-Info"), {3200, 1700, 3300, 3450, 26},
                  look::kLightYellow);
-    TEXT6 = label(this, "TEXT6", QStringLiteral("QTH - Kenner"), {300, 2160, 1200, 225, 18});
-    QTH2 = textField(this, "QTH2", TEXT6, QStringLiteral("4-stellig (+-) (+-)"),
+    QLabel* qthCaption =
+        label(this, "TEXT6", QStringLiteral("QTH - Kenner"), {300, 2160, 1200, 225, 18}, 1500);
+    QTH2 = textField(this, "QTH2", qthCaption, QStringLiteral("4-stellig (+-) (+-)"),
                      {1500, 2100, 975, 300, 17});
     INF = button(this, "INF", QStringLiteral("?"), QStringLiteral("QTH-Info (ein/aus)"),
                  {2600, 2100, 300, 300, 27});
@@ -196,8 +223,9 @@ void Telvor::buildControls() {
         B[index] = option;
     }
 
-    TEXT7 = label(this, "TEXT7", QStringLiteral("QRB-Punkte"), {300, 4860, 900, 225, 19});
-    PANZ = displayField(this, "PANZ", TEXT7, {1500, 4800, 660, 300, 4});
+    QLabel* pointsCaption =
+        label(this, "TEXT7", QStringLiteral("QRB-Punkte"), {300, 4860, 900, 225, 19}, 1500);
+    PANZ = displayField(this, "PANZ", pointsCaption, {1500, 4800, 660, 300, 4});
     OK2 = button(this, "OK2", QStringLiteral("OK"), QStringLiteral("Eigabebestätigung"),
                  {2280, 4800, 600, 300, 6});
 

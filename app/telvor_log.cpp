@@ -3,6 +3,7 @@
 #include "bands.h"
 #include "line_list.h"
 #include "log_line.h"
+#include "print_notice.h"
 #include "printer.h"
 #include "telvor.h"
 
@@ -66,7 +67,26 @@ void Telvor::onOk() {
 }
 
 // Printing changes nothing in the window, whether or not a printer took the
-// job; a printer that fails says why on standard error itself.
+// job: a failure is shown in a note beside DRU that goes away by itself, and
+// the printer says why on standard error.
 void Telvor::onPrint() {
-    qrb::printLog(printer_, listLines(LIST0), listLines(LIST1));
+    // A note about an earlier print would now speak of this one.
+    if (printNotice_) {
+        printNotice_->hide();
+    }
+    const bool handedOver = qrb::printLog(printer_, listLines(LIST0), listLines(LIST1));
+    if (!handedOver && !printerReports_) {
+        showPrintFailure(QString());
+    }
+}
+
+void Telvor::showPrintFailure(const QString& reason) {
+    if (!printNotice_) {
+        printNotice_ = std::make_unique<PrintNotice>();
+    }
+    QString text = QStringLiteral("Nicht gedruckt");
+    if (!reason.isEmpty()) {
+        text += QStringLiteral(": ") + reason;
+    }
+    printNotice_->showBelow(DRU, text);
 }

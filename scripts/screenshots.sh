@@ -6,6 +6,8 @@
 #   qrb-punkte-band.png   a scored contact with the band display open
 #   qrb-punkte.png        a log of several contacts with the running sum
 #   qrb-punkte-help.png   the help panel about the old QTH-Kenner
+#   qrb-punkte-200.png    a log at 200 % (QT_SCALE_FACTOR=2), as on a screen of
+#                         twice the usual pixel density
 #
 # Usage: scripts/screenshots.sh [OUTPUT_DIR]      (default: docs/screenshots)
 #
@@ -51,8 +53,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A screen of its own at 96 dpi; Xvfb picks a free display number and tells it.
-Xvfb -displayfd 3 -screen 0 800x600x24 -dpi 96 -nolisten tcp 3>"$work/display" \
+# A screen of its own at 96 dpi, room for the window at 200 %; Xvfb picks a
+# free display number and tells it.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$work/display" \
     >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
@@ -68,21 +71,28 @@ DISPLAY=:$(head -n1 "$work/display")
 export DISPLAY
 
 # The program as a person starts it on an X desktop, with nothing of the
-# caller's Qt settings.
+# caller's Qt settings; SCALE sets QT_SCALE_FACTOR.
 mkdir -m 700 "$work/runtime"
-env -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR -u QT_SCREEN_SCALE_FACTORS -u QT_STYLE_OVERRIDE \
-    -u QT_FONT_DPI XDG_RUNTIME_DIR="$work/runtime" LANG=C.UTF-8 \
-    "$program" >"$work/app.log" 2>&1 &
-app_pid=$!
-window=$(timeout 20 xdotool search --sync --onlyvisible --name '^QRB-PUNKTE$' | head -n1)
-[[ -n $window ]] || {
-    echo "screenshots.sh: the window did not appear:" >&2
-    cat "$work/app.log" >&2
-    exit 1
+window=
+width=
+start_program() { # SCALE
+    local scale=(-u QT_SCALE_FACTOR)
+    [[ $1 == 1 ]] || scale=(QT_SCALE_FACTOR="$1")
+    env -u QT_QPA_PLATFORM -u QT_SCREEN_SCALE_FACTORS -u QT_STYLE_OVERRIDE -u QT_FONT_DPI \
+        "${scale[@]}" XDG_RUNTIME_DIR="$work/runtime" LANG=C.UTF-8 \
+        "$program" >"$work/app.log" 2>&1 &
+    app_pid=$!
+    window=$(timeout 20 xdotool search --sync --onlyvisible --pid "$app_pid" --name '^QRB-PUNKTE$' |
+        head -n1)
+    [[ -n $window ]] || {
+        echo "screenshots.sh: the window did not appear:" >&2
+        cat "$work/app.log" >&2
+        exit 1
+    }
+    # There is no window manager to hand out the keyboard focus.
+    xdotool windowfocus --sync "$window"
+    width=$(xdotool getwindowgeometry --shell "$window" | sed -n 's/^WIDTH=//p')
 }
-# There is no window manager to hand out the keyboard focus.
-xdotool windowfocus --sync "$window"
-width=$(xdotool getwindowgeometry --shell "$window" | sed -n 's/^WIDTH=//p')
 
 # The window lays its controls out in twips; its client area is 6690 twips
 # wide, and a twip is as long across as down.
@@ -101,7 +111,7 @@ type_enter() {
 }
 shot() {
     # The pointer leaves the window so that no control shows a hover.
-    xdotool mousemove 790 590
+    xdotool mousemove 1270 1010
     settle
     import -window "$window" -define png:exclude-chunks=date,time "$out/$1.png"
     echo "$out/$1.png"
@@ -116,6 +126,7 @@ QTH2=(1500 2100 975 300)
 INF=(2600 2100 300 300) # ?
 OK1=(6000 500 600 300)  # END
 
+start_program 1
 settle
 shot qrb-punkte-start
 
@@ -148,13 +159,30 @@ click_at "${INF[@]}"
 shot qrb-punkte-help
 
 # END ends the program.
-click_at "${OK1[@]}"
-for _ in $(seq 50); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$app_pid" 2>/dev/null; then
-    echo "screenshots.sh: END did not end the program" >&2
-    exit 1
-fi
-app_pid=
+end_program() {
+    click_at "${OK1[@]}"
+    for _ in $(seq 50); do
+        kill -0 "$app_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$app_pid" 2>/dev/null; then
+        echo "screenshots.sh: END did not end the program" >&2
+        exit 1
+    fi
+    app_pid=
+}
+end_program
+
+# At 200 %: every caption whole and every line drawn at twice the pixels.
+start_program 2
+type_enter jo62qm
+type_enter jo73
+click_at "${B2[@]}"
+click_at "${OK2[@]}"
+type_enter jn58
+click_at "${B1[@]}"
+click_at "${OK2[@]}"
+type_enter io91
+click_at "${B7[@]}"
+shot qrb-punkte-200
+end_program

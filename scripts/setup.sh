@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config python3
-  clang libclang-rt-14-dev libbenchmark-dev
+  clang clang-format clang-tidy libclang-rt-14-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev libcups2-dev
   libexpat1-dev
   fonts-liberation
