@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The application icon: a small yagi antenna on its mast over a grid of
 // locator squares, with the far station as a green dot in one square,
 // described once on a 16-unit grid so that every size that is a multiple of 16

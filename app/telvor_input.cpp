@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Entry of the own locator, the foreign locator and the old QTH-Kenner: the
 // shared key filter, the first-key actions that start a new entry, and the
 // completions on Enter with their checks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Building the window: every control at its place (in twips), with its font,
 // colour, start state and tab index.
 #include "appearance.h"

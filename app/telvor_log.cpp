@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log: confirming a contact into it with the running sum, and printing it.
 #include "appearance.h"
 #include "bands.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scoring a contact: the point table, locators to coordinates, the lookup by
 // square distance, and the band display with its multipliers.
 #include "appearance.h"

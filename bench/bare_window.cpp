@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The yardsticks of the start-up benchmark: an empty Qt Widgets window of the
 // program's size and caption, built with the same compiler flags, that ends
 // after its first paint exactly as the measured program does. Built a second

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes a large ADIF logbook of realistic VHF/UHF contacts for benchmarks.
 
     python3 bench/gen_adif.py RECORDS FILE

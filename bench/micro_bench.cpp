@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Microbenchmarks of the plain C++ layers: the point table, a locator turned
 // into coordinates, the point lookup, the QTH-Kenner conversion and a log line.
 #include "coords.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scale benchmark of the real window (offscreen platform):
 //  - 10,000 confirmed contacts, each timed, to show whether a contact costs
 //    more once the log is long;

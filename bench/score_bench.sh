@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # qrb-score on large generated ADIF logbooks: wall time and peak memory of
 # `qrb-score --format csv` for 100,000 and 1,000,000 records, and beside it
 # the published ADIF parser adif-parser-ts 0.7.7 (npm registry, run with

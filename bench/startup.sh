@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Start-up benchmark: builds qrb-punkte-firstpaint, the bare Qt window and the
 # driver, then starts both executables alternately on a private Xvfb and
 # prints median wall time, CPU time and peak RSS of each with their ratios.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up benchmark driver: starts its own Xvfb, then starts the program and
 // the bare Qt window alternately, each until it has ended itself after its
 // first paint, and reports median wall time, CPU time and peak resident memory

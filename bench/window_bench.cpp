@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One whole contact through the real window, from the first key in LOC2 to the
 // new log line: keys and clicks delivered by QTest to the controls, on the
 // offscreen platform, with a printer that does nothing.

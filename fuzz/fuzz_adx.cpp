@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ADX reader (ADIF as XML, through expat): any bytes read as an ADX log. Contacts
 // come numbered 1, 2, 3 … in order with non-decreasing lines and bounded texts,
 // nothing follows an error or the end, and reading 512 bytes at a time or

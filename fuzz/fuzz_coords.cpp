@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Locator to coordinates for any six characters, not only Maidenhead ones:
 // the formulas run on every single-byte code, and a character above 255 is
 // taken as "?".

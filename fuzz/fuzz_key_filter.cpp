@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The key filter shared by the three entry fields: any sequence of keys, with
 // the shared counter starting anywhere, up to the top of its range. A key is
 // the first key of an entry exactly when it comes first or right after an

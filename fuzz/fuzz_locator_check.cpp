@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Locator check of the own and the foreign locator: any text a locator field
 // can hold, including characters above 255.
 //

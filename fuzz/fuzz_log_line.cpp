@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The log line of a confirmed contact, its number columns and the running sum:
 // any field texts and any numbers, the extremes of 64 bits included.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Point lookup by square distance: two locators converted with the same
 // sub-square letters, their table indices, whether those lie in the table,
 // and the points read from it when they do.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Check of an old QTH-Kenner and, when it is accepted, its conversion into the
 // Maidenhead square that contains the named area.
 //

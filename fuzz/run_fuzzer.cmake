@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs one fuzz target for a fixed time over a fresh copy of its seeds.
 #   cmake -D FUZZER=<target file> -D SEEDS=<seed directory> -D WORK=<scratch
 #         directory> -D SECONDS=<n> -P run_fuzzer.cmake

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ADIF tagged text: an optional free-text header ended by <EOH>, then fields
 // <NAME:LENGTH> or <NAME:LENGTH:TYPE> followed by exactly LENGTH bytes of
 // data, each contact closed by <EOR>. Anything between fields is ignored.

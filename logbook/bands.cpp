@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ten bands of the award, as logbooks name them: ADIF band names, a
 // frequency in MHz, or the band line of an EDI header ("144 MHz", "1,3 GHz").
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Which of the three formats a logbook is in, told from its first bytes
 // rather than from the file name.
 

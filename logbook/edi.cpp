@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // EDI (REG1TEST), the file a VHF/UHF contest logger writes for one band of
 // one contest: header lines KEY=VALUE, among them the own locator (PWWLo) and
 // the band (PBand), then the section [QSORecords;N] with one contact per line,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes the application icon for the desktop's icon theme:
 // <theme>/<n>x<n>/apps/<id>.png for every size given and
 // <theme>/scalable/apps/<id>.svg.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders the real QRB-Punkte window on a virtual X server, drives it with the
 # keyboard and mouse as a person would, and saves PNG screenshots of the window:
 #

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Sets up a fresh Debian 12 machine, builds and runs every test: once in the
 # normal build, once under AddressSanitizer and UndefinedBehaviorSanitizer,
 # then the fuzzers of the plain libraries for a short fixed time each.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window's list box: lines appended at the end without scrolling to them
 // and without repainting what is not in view; a current row chosen by click
 // or keys and kept in view; its lines readable by a screen reader. And in the

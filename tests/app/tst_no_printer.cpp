@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The real Qt printer on a machine without any print server: DRU says why on
 // standard error, in one line, and the window stays exactly as it was. A print
 // server that takes the connection and never answers does not hold the

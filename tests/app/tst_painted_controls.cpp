@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The controls the window draws itself: a command button shows the colour it
 // was given in every widget style, raised and sunk while pressed; a band
 // button's indicator shows whether it can be chosen and whether it is chosen.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The window as it is drawn on the screen, at the scale the test runs with
 // (QT_SCALE_FACTOR 1, 1.25, 1.5, 1.75 and 2, one test run each): every caption
 // whole, ink along every drawn line, and the list borders on all their edges.

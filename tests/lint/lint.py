@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Checks the C++ sources of the project with the root .clang-format and .clang-tidy.
 
   lint.py format SOURCE_DIR CLANG_FORMAT

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # scripts/screenshots.sh drives the real window on a virtual X server through
 # its four states and ends it with END: four screenshots of the whole window,
 # each showing something the others do not.

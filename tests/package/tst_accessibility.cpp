@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What a screen reader announces for the window and each of its controls: the
 // accessible name (from the caption beside the control, or its own caption),
 // the description (from the tooltip), the role, and for the entry and display

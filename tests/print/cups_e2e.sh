@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End to end: the real program prints its log through Qt and CUPS into a
 # private print queue; the document the queue received must carry the log,
 # line by line and column by column, and each DRU click must give one job.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End to end: a log longer than one page. Printed through Qt and CUPS into a
 # private queue, every line must arrive exactly once and in order, none cut
 # off at the foot of a page or printed over another, and the next page must

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # shellcheck shell=bash disable=SC2034 # constants here are used by the test scripts
 # Shared helpers of the printing tests; sourced by the test scripts, which run
 # with `set -euo pipefail`.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # DRU without a default printer: the real program says so in exactly one line
 # on standard error per click, keeps running and takes the next contact.
 #

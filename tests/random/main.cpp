@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // qrb-random: randomized user sessions against the real window.
 //
 //   qrb-random [--seed S|time] [--sessions N] [--steps K] [--jobs J] [--soak]

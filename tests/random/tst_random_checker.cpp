@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the randomized sessions' own parts: the independent model of
 // squares, points, checks and log lines against worked examples of the
 // award; the invariant checker against a real window whose observed state is

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the scenario runner on FILES (comma-separated) and fails unless its
 # standard output equals the file EXPECTED and its exit status is STATUS.
 string(REPLACE "," ";" files "${FILES}")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // qrb-scenario FILE...: runs scenario files against the real window.
 //
 // Every file gets a freshly created and started window and a fresh recording

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reading scenario lines: splitting into words and strings, escapes, commands,
 // targets and values, and how values are compared and shown.
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes seeded random ADIF logbooks and what a person would type for them.
 
 Each logbook comes with a list of its contacts as a person enters them into

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Writes the large generated scenario files from an independent model.
 
 The points come from the closed form of the award's point table and the

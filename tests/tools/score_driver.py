@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
 """Tests of the qrb-score command, run by CTest.
 
   differential  seeded random ADIF logbooks scored by qrb-score; the same

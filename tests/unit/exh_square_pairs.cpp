@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Every ordered pair of squares with field letters A..X and digits 0..9 gets
 // the square distances of plain integer counting, and the points or the
 // out-of-range verdict that go with them.

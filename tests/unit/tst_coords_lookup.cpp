@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Locator to coordinates and the square distances derived from two locators.
 
 #include "coords.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Key filter of the entry fields, the locator check and the help text.
 
 #include "help_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The logbook readers: ADIF, ADX and EDI files as loggers write them, rough
 // and broken files, the band names and frequencies, the format told from the
 // content, and the real logs in the shared folder next to the source tree.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Log lines, the running sum and the printed log.
 
 #include "log_line.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks the point table against a second, closed-form description of the
 // award's points and checks the text listing of the table.
 

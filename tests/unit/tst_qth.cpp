@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Check of an old QTH-Kenner and its conversion into a Maidenhead square.
 
 #include "help_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Scoring logbook contacts by the window's rules, and the CSV and text forms
 // of the result.
 
