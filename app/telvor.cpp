@@ -5,6 +5,7 @@
 #include "help_text.h"
 #include "key_filter.h"
 #include "line_list.h"
+#include "log_line.h"
 #include "print_notice.h"
 #include "qt_printer.h"
 
@@ -46,7 +47,8 @@ void Telvor::start() {
     LOC1->setEnabled(true);
     LOC1->setFocus();
     QTH2->setEnabled(true);
-    LIST0->addLine(QStringLiteral(" LOC   QRG   PKT   MUL   QRB"));
+    LIST0->addLine(
+        QString::fromUtf16(qrb::kLogHeader.data(), static_cast<qsizetype>(qrb::kLogHeader.size())));
     LIST1->addLine(QString());
 }
 
