@@ -4,6 +4,7 @@
 // or keys and kept in view; its lines readable by a screen reader. And in the
 // window: the log keeps its first rows in view however long it grows.
 #include "line_list.h"
+#include "no_printer.h"
 #include "printer.h"
 #include "telvor.h"
 
@@ -29,14 +30,6 @@ protected:
         }
         return false;
     }
-};
-
-class NoPrinter : public qrb::Printer {
-public:
-    void setFontFace(std::u16string_view /*face*/) override {}
-    void setFontSize(double /*points*/) override {}
-    void printLine(std::u16string_view /*line*/) override {}
-    bool endDocument() override { return true; }
 };
 
 QString lineNo(int i) {

@@ -68,6 +68,14 @@ void typeInto(const Telvor& window, const char* name, const char* text) {
     QTest::keyClick(field, Qt::Key_Return);
 }
 
+// One contact typed, given a band and confirmed, so that DRU has a log to print.
+void logOneContact(const Telvor& window) {
+    typeInto(window, "LOC1", "jo62qm");
+    typeInto(window, "LOC2", "jo73");
+    QTest::mouseClick(control<QAbstractButton>(window, "B2"), Qt::LeftButton);
+    QTest::mouseClick(control<QAbstractButton>(window, "OK2"), Qt::LeftButton);
+}
+
 // Captures what is written to standard error while it lives.
 class StderrCapture {
 public:
@@ -164,10 +172,7 @@ void TstNoPrinter::printingWithoutPrinterChangesNothing() {
     window.start();
     QVERIFY(QTest::qWaitForWindowActive(&window));
 
-    typeInto(window, "LOC1", "jo62qm");
-    typeInto(window, "LOC2", "jo73");
-    QTest::mouseClick(control<QAbstractButton>(window, "B2"), Qt::LeftButton);
-    QTest::mouseClick(control<QAbstractButton>(window, "OK2"), Qt::LeftButton);
+    logOneContact(window);
     auto* dru = control<QAbstractButton>(window, "DRU");
     QVERIFY(dru->isEnabled());
     QCOMPARE(control<LineList>(window, "LIST1")->count(), 2);
@@ -211,10 +216,7 @@ void TstNoPrinter::failedPrintIsShownWhileWindowGoesOn() {
     Telvor window(isReal ? static_cast<qrb::Printer&>(real) : instant);
     window.start();
     QVERIFY(QTest::qWaitForWindowActive(&window));
-    typeInto(window, "LOC1", "jo62qm");
-    typeInto(window, "LOC2", "jo73");
-    QTest::mouseClick(control<QAbstractButton>(window, "B2"), Qt::LeftButton);
-    QTest::mouseClick(control<QAbstractButton>(window, "OK2"), Qt::LeftButton);
+    logOneContact(window);
     auto* loc2 = control<QLineEdit>(window, "LOC2");
 
     const QStringList before = snapshot(window);

@@ -5,6 +5,7 @@
 // Checked in the pixels of the rendered window.
 #include "drawn_line.h"
 #include "line_list.h"
+#include "no_printer.h"
 #include "printer.h"
 #include "telvor.h"
 
@@ -15,14 +16,6 @@
 #include <cmath>
 
 namespace {
-
-class NoPrinter : public qrb::Printer {
-public:
-    void setFontFace(std::u16string_view /*face*/) override {}
-    void setFontSize(double /*points*/) override {}
-    void printLine(std::u16string_view /*line*/) override {}
-    bool endDocument() override { return true; }
-};
 
 bool isInk(QRgb pixel) {
     return qGray(pixel) < 0x70;
