@@ -221,6 +221,13 @@ inline std::size_t nameRun(const char* s) {
         return tag;
     }
     tag.kind = TagKind::Field;
+    // Some loggers write the end marks with an empty length, <EOR:0>; they
+    // still end the contact or the header.
+    if (length == 0 && equalsNoCase(tag.name, "EOR")) {
+        tag.kind = TagKind::EndOfRecord;
+    } else if (length == 0 && equalsNoCase(tag.name, "EOH")) {
+        tag.kind = TagKind::EndOfHeader;
+    }
     tag.size = i + 1;
     tag.length = length;
     return tag;

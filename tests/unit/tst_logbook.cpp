@@ -263,6 +263,9 @@ void TestLogbook::roughInput_data() {
         << one + "<CALL:5>OK2XY<NOTES:1073741824>short" << 1 << "1073741824 Bytes" << 2 << 2;
     QTest::newRow("ADIF a length beyond 64 bits")
         << one + "<NOTES:99999999999999999999999>x" << 1 << "Feld NOTES" << 2 << 2;
+    QTest::newRow("ADIF end marks with an empty length")
+        << "made by hand <EOH:0>\n" + one + "<CALL:5>OK2XY<eor:0>\n<CALL:5>OK3XY<EOR:0:S>\n"
+        << 3 << "" << 0 << 0;
     QTest::newRow("ADIF only a header")
         << QByteArray("made by hand\n<ADIF_VER:5>3.1.4<EOH>\n") << 0 << "" << 0 << 0;
     QTest::newRow("EDI a line of a million characters")
