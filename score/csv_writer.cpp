@@ -26,23 +26,6 @@ bool needsQuotes(std::string_view text) {
 
 } // namespace
 
-std::string csvField(std::string_view text) {
-    if (!needsQuotes(text)) {
-        return std::string(text);
-    }
-    std::string quoted;
-    quoted.reserve(text.size() + 2);
-    quoted.push_back('"');
-    for (const char c : text) {
-        if (c == '"') {
-            quoted.push_back('"');
-        }
-        quoted.push_back(c);
-    }
-    quoted.push_back('"');
-    return quoted;
-}
-
 CsvWriter::CsvWriter(OutputBuffer& out) : out_(out) {
     for (std::size_t band = 0; band < captions_.size(); ++band) {
         // The caption of the band's button: digits and a point only.
@@ -90,6 +73,13 @@ char* putNumber(char* to, std::uint64_t value) {
 }
 
 } // namespace
+
+std::string csvField(std::string_view text) {
+    // Quoted, every byte may be doubled.
+    std::string field(2 * text.size() + 2, '\0');
+    field.resize(static_cast<std::size_t>(putField(field.data(), text) - field.data()));
+    return field;
+}
 
 void CsvWriter::row(const logbook::Record& record, const ContactScore& contact) {
     // Room for every field quoted with each of its bytes doubled, and for the

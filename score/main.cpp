@@ -70,7 +70,6 @@ enum class OutputFormat { Text, Csv };
 struct Options {
     std::optional<std::string> own;
     OutputFormat format = OutputFormat::Text;
-    bool formatGiven = false;
     bool print = false;
     std::optional<std::string> pdf;
     std::vector<std::string> logs;
@@ -139,7 +138,6 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
             options.pdf = *value;
         } else if (*value == "text" || *value == "csv") {
             options.format = *value == "csv" ? OutputFormat::Csv : OutputFormat::Text;
-            options.formatGiven = true;
         } else {
             return usageError("--format kennt nur text und csv, nicht " + *value);
         }
