@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "appearance.h"
+#include "app/appearance.h"
 
-#include "app_icon.h"
+#include "icon/app_icon.h"
 
 #include <QPainter>
 #include <QPixmap>

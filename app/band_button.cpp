@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "band_button.h"
+#include "app/band_button.h"
 
 #include <QPainter>
 #include <QPixmapCache>

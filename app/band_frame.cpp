@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "band_frame.h"
+#include "app/band_frame.h"
 
 #include <QPainter>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "command_button.h"
+#include "app/command_button.h"
 
 #include <QPainter>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "drawn_line.h"
+#include "app/drawn_line.h"
 
 #include <QPainter>
 

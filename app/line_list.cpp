@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "line_list.h"
+#include "app/line_list.h"
 
-#include "appearance.h"
+#include "app/appearance.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

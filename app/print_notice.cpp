@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "print_notice.h"
+#include "app/print_notice.h"
 
 #include <QAccessible>
 #include <QScreen>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "program.h"
+#include "app/program.h"
 
+#include "app/telvor.h"
+#include "output/qt/qt_printer.h"
 #include "qrb_version.h"
-#include "qt_printer.h"
-#include "telvor.h"
 
 #include <QApplication>
 #include <QCommandLineOption>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "telvor.h"
+#include "app/telvor.h"
 
-#include "appearance.h"
-#include "help_text.h"
-#include "key_filter.h"
-#include "line_list.h"
-#include "log_line.h"
-#include "print_notice.h"
-#include "qt_printer.h"
+#include "app/appearance.h"
+#include "app/line_list.h"
+#include "app/print_notice.h"
+#include "input/help_text.h"
+#include "input/key_filter.h"
+#include "output/log_line.h"
+#include "output/qt/qt_printer.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "coords.h"
-#include "qrb_table.h"
+#include "scoring/coords.h"
+#include "scoring/qrb_table.h"
 
 #include <QString>
 #include <QWidget>

@@ -2,11 +2,11 @@
 // Entry of the own locator, the foreign locator and the old QTH-Kenner: the
 // shared key filter, the first-key actions that start a new entry, and the
 // completions on Enter with their checks.
-#include "appearance.h"
-#include "key_filter.h"
-#include "locator_check.h"
-#include "qth.h"
-#include "telvor.h"
+#include "app/appearance.h"
+#include "app/telvor.h"
+#include "input/key_filter.h"
+#include "input/locator_check.h"
+#include "input/qth.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Building the window: every control at its place (in twips), with its font,
 // colour, start state and tab index.
-#include "appearance.h"
-#include "band_button.h"
-#include "band_frame.h"
-#include "bands.h"
-#include "command_button.h"
-#include "drawn_line.h"
-#include "line_list.h"
-#include "telvor.h"
+#include "app/appearance.h"
+#include "app/band_button.h"
+#include "app/band_frame.h"
+#include "app/command_button.h"
+#include "app/drawn_line.h"
+#include "app/line_list.h"
+#include "app/telvor.h"
+#include "scoring/bands.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The log: confirming a contact into it with the running sum, and printing it.
-#include "appearance.h"
-#include "bands.h"
-#include "line_list.h"
-#include "log_line.h"
-#include "print_notice.h"
-#include "printer.h"
-#include "telvor.h"
+#include "app/appearance.h"
+#include "app/line_list.h"
+#include "app/print_notice.h"
+#include "app/telvor.h"
+#include "output/log_line.h"
+#include "output/printer.h"
+#include "scoring/bands.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Scoring a contact: the point table, locators to coordinates, the lookup by
 // square distance, and the band display with its multipliers.
-#include "appearance.h"
-#include "bands.h"
-#include "coords.h"
-#include "line_list.h"
-#include "log_line.h"
-#include "score.h"
-#include "telvor.h"
+#include "app/appearance.h"
+#include "app/line_list.h"
+#include "app/telvor.h"
+#include "output/log_line.h"
+#include "scoring/bands.h"
+#include "scoring/coords.h"
+#include "scoring/score.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>

@@ -5,7 +5,7 @@
 // time with QRB_WITH_LABEL, it shows one line of text in the default font:
 // the difference is what showing any text at all costs (font database, one
 // font engine, glyphs).
-#include "end_after_first_paint.h"
+#include "bench/end_after_first_paint.h"
 
 #include <QApplication>
 #include <QWidget>

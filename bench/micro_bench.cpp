@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Microbenchmarks of the plain C++ layers: the point table, a locator turned
 // into coordinates, the point lookup, the QTH-Kenner conversion and a log line.
-#include "coords.h"
-#include "locator_check.h"
-#include "log_line.h"
-#include "lookup.h"
-#include "qrb_table.h"
-#include "qth.h"
-#include "score.h"
+#include "input/locator_check.h"
+#include "input/qth.h"
+#include "output/log_line.h"
+#include "scoring/coords.h"
+#include "scoring/lookup.h"
+#include "scoring/qrb_table.h"
+#include "scoring/score.h"
 
 #include <array>
 #include <benchmark/benchmark.h>

@@ -4,8 +4,8 @@
 //    more once the log is long;
 //  - a 1,000,000-character paste into each entry field, then Enter.
 // Prints tables; it judges nothing.
-#include "line_list.h"
-#include "window_driver.h"
+#include "app/line_list.h"
+#include "bench/window_driver.h"
 
 #include <QApplication>
 #include <QLineEdit>

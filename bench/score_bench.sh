@@ -19,7 +19,7 @@ src=$(cd "$(dirname "$0")/.." && pwd)
 build=$(realpath "${1:-$src/build/default}")
 work=$build/bench-score
 runs=${QRB_BENCH_RUNS:-5}
-score=$build/score/qrb-score
+score=$build/qrb-score/qrb-score
 
 cmake --build "$build" --target qrb-score >/dev/null
 mkdir -p "$work/npm"

@@ -2,8 +2,8 @@
 // One whole contact through the real window, from the first key in LOC2 to the
 // new log line: keys and clicks delivered by QTest to the controls, on the
 // offscreen platform, with a printer that does nothing.
-#include "line_list.h"
-#include "window_driver.h"
+#include "app/line_list.h"
+#include "bench/window_driver.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

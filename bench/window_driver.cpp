@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "window_driver.h"
+#include "bench/window_driver.h"
 
-#include "line_list.h"
+#include "app/line_list.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -4,8 +4,8 @@
 // Drives the real window the way a person does, for the window benchmarks:
 // keys and clicks go through QTest to the controls found by their names.
 
-#include "printer.h"
-#include "telvor.h"
+#include "app/telvor.h"
+#include "output/printer.h"
 
 #include <QString>
 #include <memory>

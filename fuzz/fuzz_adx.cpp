@@ -6,7 +6,7 @@
 //
 // Input: the bytes of the file.
 
-#include "fuzz_reader.h"
+#include "fuzz/fuzz_reader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,8 +6,8 @@
 // Input: the locator text, decoded by decodeUnits. A text shorter than six
 // characters reads as if filled up with blanks.
 
-#include "coords.h"
-#include "fuzz_support.h"
+#include "fuzz/fuzz_support.h"
+#include "scoring/coords.h"
 
 #include <cmath>
 #include <cstddef>

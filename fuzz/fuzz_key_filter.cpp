@@ -9,8 +9,8 @@
 // 0x80, otherwise that many below the counter's maximum: 0x80 is the maximum
 // itself); the rest, decoded by decodeUnits, are the keys in order.
 
-#include "fuzz_support.h"
-#include "key_filter.h"
+#include "fuzz/fuzz_support.h"
+#include "input/key_filter.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,8 +4,8 @@
 //
 // Input: the field's text, decoded by decodeUnits.
 
-#include "fuzz_support.h"
-#include "locator_check.h"
+#include "fuzz/fuzz_support.h"
+#include "input/locator_check.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -8,8 +8,8 @@
 // Each of the last five is read as a number by numberValue; missing texts are
 // empty.
 
-#include "fuzz_support.h"
-#include "log_line.h"
+#include "fuzz/fuzz_support.h"
+#include "output/log_line.h"
 
 #include <algorithm>
 #include <array>

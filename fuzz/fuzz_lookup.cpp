@@ -9,11 +9,11 @@
 // (the first two characters after the foreign square; "MM" when missing, as
 // in the program). Inputs of fewer than eight characters are skipped.
 
-#include "coords.h"
-#include "fuzz_support.h"
-#include "lookup.h"
-#include "qrb_table.h"
-#include "score.h"
+#include "fuzz/fuzz_support.h"
+#include "scoring/coords.h"
+#include "scoring/lookup.h"
+#include "scoring/qrb_table.h"
+#include "scoring/score.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,9 +4,9 @@
 //
 // Input: the text of the QTH-Kenner field, decoded by decodeUnits.
 
-#include "fuzz_support.h"
-#include "locator_check.h"
-#include "qth.h"
+#include "fuzz/fuzz_support.h"
+#include "input/locator_check.h"
+#include "input/qth.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -5,8 +5,8 @@
 // log of one format, once in the reader's usual chunks and once 512 bytes at a
 // time, must give the same contacts in order and the same end.
 
-#include "fuzz_support.h"
-#include "logbook.h"
+#include "fuzz/fuzz_support.h"
+#include "logbook/logbook.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "help_text.h"
+#include "input/help_text.h"
 
 namespace qrb {
 

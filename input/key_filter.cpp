@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "key_filter.h"
+#include "input/key_filter.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "locator_check.h"
+#include "input/locator_check.h"
 
-#include "charcode.h"
+#include "scoring/charcode.h"
 
 #include <cstddef>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "qth.h"
+#include "input/qth.h"
 
-#include "charcode.h"
-#include "locator_check.h"
+#include "input/locator_check.h"
+#include "scoring/charcode.h"
 
 #include <cmath>
 #include <cstddef>

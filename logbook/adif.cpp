@@ -7,7 +7,7 @@
 // text instead announces fewer bytes than it wrote; the bytes left over are
 // then ordinary text before the next '<' and are ignored like any other.
 
-#include "internal.h"
+#include "logbook/internal.h"
 
 #include <array>
 #include <cstring>

@@ -10,7 +10,7 @@
 // Element names are compared without regard to case, as loggers write them
 // either way.
 
-#include "internal.h"
+#include "logbook/internal.h"
 
 #include <expat.h>
 #include <string>

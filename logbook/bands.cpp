@@ -6,7 +6,7 @@
 // lies inside the 23 cm range, which ends at 1300 MHz, where a binary floating
 // point product could land just above it.
 
-#include "internal.h"
+#include "logbook/internal.h"
 
 #include <array>
 #include <cstdint>

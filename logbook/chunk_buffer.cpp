@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "internal.h"
+#include "logbook/internal.h"
 
 #include <cstring>
 

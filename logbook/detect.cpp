@@ -2,7 +2,7 @@
 // Which of the three formats a logbook is in, told from its first bytes
 // rather than from the file name.
 
-#include "internal.h"
+#include "logbook/internal.h"
 
 #include <cstring>
 #include <utility>

@@ -10,7 +10,7 @@
 // The section ends at the next line that starts with '['. Its count N is
 // often wrong in real files and is not relied on. Line ends may be CRLF or LF.
 
-#include "internal.h"
+#include "logbook/internal.h"
 
 #include <cstring>
 #include <string>

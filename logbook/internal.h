@@ -4,7 +4,7 @@
 // Pieces the three readers share: the chunked input buffer, ASCII helpers
 // that allocate nothing, and the factories behind openReader.
 
-#include "logbook.h"
+#include "logbook/logbook.h"
 
 #include <array>
 #include <cstddef>

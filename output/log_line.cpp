@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "log_line.h"
+#include "output/log_line.h"
 
-#include "bands.h"
-#include "charcode.h"
+#include "scoring/bands.h"
+#include "scoring/charcode.h"
 
 #include <cstddef>
 #include <limits>

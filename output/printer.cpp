@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "printer.h"
+#include "output/printer.h"
 
 namespace qrb {
 

@@ -4,7 +4,7 @@
 // <theme>/scalable/apps/<id>.svg.
 //
 //   qrb-icon THEME_DIR APP_ID SIZE...
-#include "app_icon.h"
+#include "icon/app_icon.h"
 
 #include <QDir>
 #include <QFile>

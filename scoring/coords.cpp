@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "coords.h"
+#include "scoring/coords.h"
 
-#include "charcode.h"
+#include "scoring/charcode.h"
 
 #include <cstddef>
 #include <cstdint>

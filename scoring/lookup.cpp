@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "lookup.h"
+#include "scoring/lookup.h"
 
 #include <cmath>
 

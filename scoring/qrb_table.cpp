@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "qrb_table.h"
+#include "scoring/qrb_table.h"
 
 #include <cstddef>
 #include <string>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "score.h"
+#include "scoring/score.h"
 
 #include <string>
 

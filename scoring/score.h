@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "coords.h"
-#include "lookup.h"
-#include "qrb_table.h"
+#include "scoring/coords.h"
+#include "scoring/lookup.h"
+#include "scoring/qrb_table.h"
 
 #include <cstdint>
 #include <string_view>

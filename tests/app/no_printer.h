@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "printer.h"
+#include "output/printer.h"
 
 // A printer that takes every document and prints nothing, for window tests
 // that never look at what DRU sends.

@@ -3,10 +3,10 @@
 // and without repainting what is not in view; a current row chosen by click
 // or keys and kept in view; its lines readable by a screen reader. And in the
 // window: the log keeps its first rows in view however long it grows.
-#include "line_list.h"
-#include "no_printer.h"
-#include "printer.h"
-#include "telvor.h"
+#include "app/line_list.h"
+#include "app/telvor.h"
+#include "output/printer.h"
+#include "tests/app/no_printer.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

@@ -3,9 +3,9 @@
 // standard error, in one line, and the window stays exactly as it was. A print
 // server that takes the connection and never answers does not hold the
 // window, and a failed print is shown in a note beside DRU.
-#include "line_list.h"
-#include "qt_printer.h"
-#include "telvor.h"
+#include "app/line_list.h"
+#include "app/telvor.h"
+#include "output/qt/qt_printer.h"
 
 #include <QAbstractButton>
 #include <QLabel>

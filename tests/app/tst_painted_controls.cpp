@@ -2,9 +2,9 @@
 // The controls the window draws itself: a command button shows the colour it
 // was given in every widget style, raised and sunk while pressed; a band
 // button's indicator shows whether it can be chosen and whether it is chosen.
-#include "appearance.h"
-#include "band_button.h"
-#include "command_button.h"
+#include "app/appearance.h"
+#include "app/band_button.h"
+#include "app/command_button.h"
 
 #include <QApplication>
 #include <QImage>

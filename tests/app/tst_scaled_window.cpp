@@ -3,11 +3,11 @@
 // (QT_SCALE_FACTOR 1, 1.25, 1.5, 1.75 and 2, one test run each): every caption
 // whole, ink along every drawn line, and the list borders on all their edges.
 // Checked in the pixels of the rendered window.
-#include "drawn_line.h"
-#include "line_list.h"
-#include "no_printer.h"
-#include "printer.h"
-#include "telvor.h"
+#include "app/drawn_line.h"
+#include "app/line_list.h"
+#include "app/telvor.h"
+#include "output/printer.h"
+#include "tests/app/no_printer.h"
 
 #include <QLabel>
 #include <QPainter>

@@ -4,9 +4,9 @@
 // the description (from the tooltip), the role, and for the entry and display
 // fields the caption label that labels them. The names must not follow the
 // texts the program writes into the fields while it runs.
-#include "line_list.h"
-#include "qt_printer.h"
-#include "telvor.h"
+#include "app/line_list.h"
+#include "app/telvor.h"
+#include "output/qt/qt_printer.h"
 
 #include <QAbstractButton>
 #include <QAccessible>

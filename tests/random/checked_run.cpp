@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "checked_run.h"
+#include "tests/random/checked_run.h"
 
-#include "scenario_session.h"
-#include "window_state.h"
+#include "tests/random/window_state.h"
+#include "tests/runner/scenario_session.h"
 
 #include <QWidget>
 

@@ -6,8 +6,8 @@
 // click, each character of keys (and of type, after its click), a paste,
 // the close button. Stops at the first broken rule or when the program ends.
 
-#include "invariants.h"
-#include "scenario_command.h"
+#include "tests/random/invariants.h"
+#include "tests/runner/scenario_command.h"
 
 #include <cstddef>
 #include <limits>

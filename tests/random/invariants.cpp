@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "invariants.h"
+#include "tests/random/invariants.h"
 
-#include "scenario_tokens.h"
-#include "square_model.h"
+#include "tests/random/square_model.h"
+#include "tests/runner/scenario_tokens.h"
 
 namespace randomized {
 

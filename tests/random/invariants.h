@@ -7,7 +7,7 @@
 // contact being entered (whether an own locator has passed, which square was
 // scored, whether a band was chosen for it since) that follows the actions.
 
-#include "window_state.h"
+#include "tests/random/window_state.h"
 
 #include <QString>
 #include <optional>

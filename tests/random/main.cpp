@@ -22,12 +22,12 @@
 // in one process. Exit status: 0 when nothing broke, 1 when a rule broke or
 // the program crashed, 2 on wrong usage.
 
-#include "checked_run.h"
-#include "rng.h"
-#include "scenario_runner.h"
-#include "scenario_text.h"
-#include "session_generator.h"
-#include "shrink.h"
+#include "tests/random/checked_run.h"
+#include "tests/random/rng.h"
+#include "tests/random/scenario_text.h"
+#include "tests/random/session_generator.h"
+#include "tests/random/shrink.h"
+#include "tests/runner/scenario_runner.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "scenario_text.h"
+#include "tests/random/scenario_text.h"
 
-#include "scenario_tokens.h"
+#include "tests/runner/scenario_tokens.h"
 
 #include <QFile>
 #include <QStringDecoder>

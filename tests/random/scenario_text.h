@@ -4,8 +4,8 @@
 // Writing steps back as a scenario file that qrb-scenario runs, and reading
 // the steps of a scenario file.
 
-#include "checked_run.h"
-#include "scenario_command.h"
+#include "tests/random/checked_run.h"
+#include "tests/runner/scenario_command.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "session_generator.h"
+#include "tests/random/session_generator.h"
 
-#include "rng.h"
+#include "tests/random/rng.h"
 
 #include <algorithm>
 #include <array>

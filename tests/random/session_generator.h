@@ -7,7 +7,7 @@
 // the close button. Each session draws how much noise it has, so that some
 // are careful users who log many contacts and others mostly mash keys.
 
-#include "scenario_command.h"
+#include "tests/runner/scenario_command.h"
 
 #include <cstdint>
 #include <vector>

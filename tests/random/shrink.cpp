@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shrink.h"
+#include "tests/random/shrink.h"
 
-#include "checked_run.h"
+#include "tests/random/checked_run.h"
 
 #include <algorithm>
 

@@ -5,7 +5,7 @@
 // steps, then shortens the texts of keys, type and paste, for as long as the
 // failure persists.
 
-#include "scenario_command.h"
+#include "tests/runner/scenario_command.h"
 
 #include <functional>
 #include <vector>

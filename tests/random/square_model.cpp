@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "square_model.h"
+#include "tests/random/square_model.h"
 
 #include <array>
 #include <cstdlib>

@@ -6,14 +6,14 @@
 // line that a scenario can read); the shrinker; the scenario text; the
 // generator's determinism.
 
-#include "checked_run.h"
-#include "invariants.h"
-#include "scenario_session.h"
-#include "scenario_text.h"
-#include "session_generator.h"
-#include "shrink.h"
-#include "square_model.h"
-#include "window_state.h"
+#include "tests/random/checked_run.h"
+#include "tests/random/invariants.h"
+#include "tests/random/scenario_text.h"
+#include "tests/random/session_generator.h"
+#include "tests/random/shrink.h"
+#include "tests/random/square_model.h"
+#include "tests/random/window_state.h"
+#include "tests/runner/scenario_session.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "window_state.h"
+#include "tests/random/window_state.h"
 
-#include "line_list.h"
-#include "scenario_session.h"
-#include "telvor.h"
+#include "app/line_list.h"
+#include "app/telvor.h"
+#include "tests/runner/scenario_session.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -8,7 +8,7 @@
 // the others still run. Exit status: 2 when a file could not be opened (or no
 // file was named), otherwise 1 when anything failed, otherwise 0.
 
-#include "scenario_runner.h"
+#include "tests/runner/scenario_runner.h"
 
 #include <QApplication>
 #include <QStringList>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "recording_printer.h"
+#include "tests/runner/recording_printer.h"
 
 #include <utility>
 

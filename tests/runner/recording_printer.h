@@ -4,7 +4,7 @@
 // A printer that keeps every document instead of putting it on paper, so that
 // a scenario can read back what was printed.
 
-#include "printer.h"
+#include "output/printer.h"
 
 #include <string>
 #include <vector>

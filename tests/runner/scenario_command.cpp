@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "scenario_command.h"
+#include "tests/runner/scenario_command.h"
 
-#include "scenario_tokens.h"
+#include "tests/runner/scenario_tokens.h"
 
 #include <QByteArray>
 #include <QStringList>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "scenario_runner.h"
+#include "tests/runner/scenario_runner.h"
 
-#include "scenario_command.h"
-#include "scenario_session.h"
+#include "tests/runner/scenario_command.h"
+#include "tests/runner/scenario_session.h"
 
 #include <QFile>
 #include <QList>

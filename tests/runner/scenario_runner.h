@@ -4,7 +4,7 @@
 // Runs scenario files one after another, each in a freshly started window
 // with a fresh recording printer.
 
-#include "scenario_session.h"
+#include "tests/runner/scenario_session.h"
 
 #include <QString>
 

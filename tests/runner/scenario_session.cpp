@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "scenario_session.h"
+#include "tests/runner/scenario_session.h"
 
-#include "telvor.h"
+#include "app/telvor.h"
 
 #include <QTest>
 

@@ -7,10 +7,10 @@
 // these; other test tools use the same class so that their steps behave
 // exactly as the same lines of a scenario file would.
 
-#include "recording_printer.h"
-#include "scenario_command.h"
-#include "window_driver.h"
-#include "window_probe.h"
+#include "tests/runner/recording_printer.h"
+#include "tests/runner/scenario_command.h"
+#include "tests/runner/window_driver.h"
+#include "tests/runner/window_probe.h"
 
 #include <QString>
 #include <functional>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "scenario_tokens.h"
+#include "tests/runner/scenario_tokens.h"
 
 namespace scenario {
 

@@ -2,8 +2,8 @@
 // Reading scenario lines: splitting into words and strings, escapes, commands,
 // targets and values, and how values are compared and shown.
 
-#include "scenario_command.h"
-#include "scenario_tokens.h"
+#include "tests/runner/scenario_command.h"
+#include "tests/runner/scenario_tokens.h"
 
 #include <QTest>
 #include <cmath>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "window_driver.h"
+#include "tests/runner/window_driver.h"
 
 #include <QApplication>
 #include <QLineEdit>

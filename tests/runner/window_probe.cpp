@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "window_probe.h"
+#include "tests/runner/window_probe.h"
 
-#include "drawn_line.h"
-#include "line_list.h"
-#include "recording_printer.h"
-#include "scenario_tokens.h"
-#include "telvor.h"
-#include "window_driver.h"
+#include "app/drawn_line.h"
+#include "app/line_list.h"
+#include "app/telvor.h"
+#include "tests/runner/recording_printer.h"
+#include "tests/runner/scenario_tokens.h"
+#include "tests/runner/window_driver.h"
 
 #include <QAbstractButton>
 #include <QApplication>

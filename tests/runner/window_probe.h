@@ -5,7 +5,7 @@
 // controls, the shared variables, the recorded print jobs and whether the
 // program has ended.
 
-#include "scenario_command.h"
+#include "tests/runner/scenario_command.h"
 
 #include <QString>
 #include <functional>

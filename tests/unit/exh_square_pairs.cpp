@@ -3,9 +3,9 @@
 // the square distances of plain integer counting, and the points or the
 // out-of-range verdict that go with them.
 
-#include "coords.h"
-#include "lookup.h"
-#include "qrb_table.h"
+#include "scoring/coords.h"
+#include "scoring/lookup.h"
+#include "scoring/qrb_table.h"
 
 #include <QString>
 #include <QTest>

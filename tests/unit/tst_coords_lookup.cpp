@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Locator to coordinates and the square distances derived from two locators.
 
-#include "coords.h"
-#include "lookup.h"
-#include "qrb_table.h"
-#include "score.h"
+#include "scoring/coords.h"
+#include "scoring/lookup.h"
+#include "scoring/qrb_table.h"
+#include "scoring/score.h"
 
 #include <QString>
 #include <QTest>

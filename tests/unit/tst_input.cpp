@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Key filter of the entry fields, the locator check and the help text.
 
-#include "help_text.h"
-#include "key_filter.h"
-#include "locator_check.h"
+#include "input/help_text.h"
+#include "input/key_filter.h"
+#include "input/locator_check.h"
 
 #include <QString>
 #include <QTest>

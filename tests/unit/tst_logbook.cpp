@@ -3,7 +3,7 @@
 // and broken files, the band names and frequencies, the format told from the
 // content, and the real logs in the shared folder next to the source tree.
 
-#include "logbook.h"
+#include "logbook/logbook.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Log lines, the running sum and the printed log.
 
-#include "log_line.h"
-#include "printer.h"
+#include "output/log_line.h"
+#include "output/printer.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,7 +2,7 @@
 // Checks the point table against a second, closed-form description of the
 // award's points and checks the text listing of the table.
 
-#include "qrb_table.h"
+#include "scoring/qrb_table.h"
 
 #include <QList>
 #include <QString>

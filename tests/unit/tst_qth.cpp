@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Check of an old QTH-Kenner and its conversion into a Maidenhead square.
 
-#include "help_text.h"
-#include "qth.h"
+#include "input/help_text.h"
+#include "input/qth.h"
 
 #include <QString>
 #include <QTest>

@@ -2,11 +2,11 @@
 // Scoring logbook contacts by the window's rules, and the CSV and text forms
 // of the result.
 
-#include "contact.h"
-#include "csv_writer.h"
-#include "output_buffer.h"
-#include "score.h"
-#include "text_log.h"
+#include "qrb-score/contact.h"
+#include "qrb-score/csv_writer.h"
+#include "qrb-score/output_buffer.h"
+#include "qrb-score/text_log.h"
+#include "scoring/score.h"
 
 #include <QByteArray>
 #include <QString>

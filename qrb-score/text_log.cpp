@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "text_log.h"
+#include "qrb-score/text_log.h"
 
-#include "log_line.h"
+#include "output/log_line.h"
 
 #include <array>
 #include <cerrno>

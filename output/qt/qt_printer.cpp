@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "qt_printer.h"
+#include "output/qt/qt_printer.h"
 
 #include <QBuffer>
 #include <QCoreApplication>

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // qrb-score: scores whole logbooks (ADIF, ADX, EDI) for the EU-UKW-Diplom,
 // every contact by the window's rules, as a text log or as CSV.
-#include "contact.h"
-#include "csv_writer.h"
-#include "fd_input.h"
-#include "log_line.h"
-#include "logbook.h"
-#include "output_buffer.h"
-#include "printer.h"
+#include "logbook/logbook.h"
+#include "output/log_line.h"
+#include "output/printer.h"
+#include "output/qt/qt_printer.h"
+#include "qrb-score/contact.h"
+#include "qrb-score/csv_writer.h"
+#include "qrb-score/fd_input.h"
+#include "qrb-score/output_buffer.h"
+#include "qrb-score/text_log.h"
 #include "qrb_version.h"
-#include "qt_printer.h"
-#include "text_log.h"
 
 #include <QGuiApplication>
 #include <QString>

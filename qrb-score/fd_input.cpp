@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fd_input.h"
+#include "qrb-score/fd_input.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "logbook.h"
-#include "qrb_table.h"
+#include "logbook/logbook.h"
+#include "scoring/qrb_table.h"
 
 #include <cstdint>
 #include <string>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "bands.h"
-#include "contact.h"
-#include "logbook.h"
-#include "output_buffer.h"
+#include "logbook/logbook.h"
+#include "qrb-score/contact.h"
+#include "qrb-score/output_buffer.h"
+#include "scoring/bands.h"
 
 #include <array>
 #include <string>

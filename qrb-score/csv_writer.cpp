@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "csv_writer.h"
+#include "qrb-score/csv_writer.h"
 
-#include "bands.h"
+#include "scoring/bands.h"
 
 #include <charconv>
 #include <cstddef>

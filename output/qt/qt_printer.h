@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "printer.h"
+#include "output/printer.h"
 
 #include <QObject>
 #include <QString>

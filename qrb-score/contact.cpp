@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "contact.h"
+#include "qrb-score/contact.h"
 
-#include "bands.h"
-#include "key_filter.h"
-#include "locator_check.h"
-#include "log_line.h"
-#include "score.h"
+#include "input/key_filter.h"
+#include "input/locator_check.h"
+#include "output/log_line.h"
+#include "scoring/bands.h"
+#include "scoring/score.h"
 
 #include <cstddef>
 

@@ -4,7 +4,7 @@
 // described once on a 16-unit grid so that every size that is a multiple of 16
 // keeps its lines on whole pixels. The window's icon and the installed icons
 // are drawn from here.
-#include "app_icon.h"
+#include "icon/app_icon.h"
 
 #include <QColor>
 #include <QPainter>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "output_buffer.h"
+#include "qrb-score/output_buffer.h"
 
 #include <cerrno>
 
