@@ -7,6 +7,14 @@
 
 namespace qrb {
 
+// One document for a printer: the font it is printed in and its lines.
+struct PrintJob {
+    std::u16string fontFace;
+    double fontSize = 10.0;
+    std::vector<std::u16string> lines;
+    bool operator==(const PrintJob&) const = default;
+};
+
 // Where a printed log goes: the real printer in the program, a recording one
 // in tests. One document per print.
 class Printer {
@@ -23,6 +31,11 @@ public:
 // blanks, with the rule between them.
 std::vector<std::u16string> printedLines(const std::vector<std::u16string>& header,
                                          const std::vector<std::u16string>& log);
+
+// The printed log as one job, in a fixed-pitch font that keeps the columns
+// of the log under their names.
+PrintJob logPrintJob(const std::vector<std::u16string>& header,
+                     const std::vector<std::u16string>& log);
 
 // Sends the printed log to the printer as one document.
 bool printLog(Printer& printer, const std::vector<std::u16string>& header,
