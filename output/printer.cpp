@@ -32,15 +32,23 @@ std::vector<std::u16string> printedLines(const std::vector<std::u16string>& head
     return lines;
 }
 
-bool printLog(Printer& printer, const std::vector<std::u16string>& header,
-              const std::vector<std::u16string>& log) {
-    // A fixed-pitch font keeps the columns of the log under their names.
-    printer.setFontFace(u"Courier New");
-    printer.setFontSize(10);
-    for (const std::u16string& line : printedLines(header, log)) {
+PrintJob logPrintJob(const std::vector<std::u16string>& header,
+                     const std::vector<std::u16string>& log) {
+    return {u"Courier New", 10, printedLines(header, log)};
+}
+
+bool print(Printer& printer, const PrintJob& job) {
+    printer.setFontFace(job.fontFace);
+    printer.setFontSize(job.fontSize);
+    for (const std::u16string& line : job.lines) {
         printer.printLine(line);
     }
     return printer.endDocument();
+}
+
+bool printLog(Printer& printer, const std::vector<std::u16string>& header,
+              const std::vector<std::u16string>& log) {
+    return print(printer, logPrintJob(header, log));
 }
 
 } // namespace qrb

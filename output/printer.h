@@ -37,6 +37,9 @@ std::vector<std::u16string> printedLines(const std::vector<std::u16string>& head
 PrintJob logPrintJob(const std::vector<std::u16string>& header,
                      const std::vector<std::u16string>& log);
 
+// Sends the job to the printer as one document.
+bool print(Printer& printer, const PrintJob& job);
+
 // Sends the printed log to the printer as one document.
 bool printLog(Printer& printer, const std::vector<std::u16string>& header,
               const std::vector<std::u16string>& log);

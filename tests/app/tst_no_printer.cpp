@@ -51,7 +51,8 @@ QStringList snapshot(const Telvor& window) {
                  .arg(st.QRB_PKT)
                  .arg(double{st.LAENGE})
                  .arg(double{st.BREITE})
-                 .arg(st.LOC_TEXT + QLatin1Char('/') + st.QTH_TEXT);
+                 .arg(QString::fromStdU16String(st.LOC_TEXT) + QLatin1Char('/') +
+                      QString::fromStdU16String(st.QTH_TEXT));
     return state;
 }
 

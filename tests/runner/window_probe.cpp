@@ -245,9 +245,9 @@ Observed WindowProbe::readShared(const Target& target) const {
     case SharedVar::BREITE:
         return found(decimalValue(st.BREITE));
     case SharedVar::LOC_TEXT:
-        return found(stringValue(st.LOC_TEXT));
+        return found(stringValue(QString::fromStdU16String(st.LOC_TEXT)));
     case SharedVar::QTH_TEXT:
-        return found(stringValue(st.QTH_TEXT));
+        return found(stringValue(QString::fromStdU16String(st.QTH_TEXT)));
     }
     return missing(QStringLiteral("unknown variable"));
 }
