@@ -540,7 +540,10 @@ LRESULT TelvorWindow::handleControl(HWND hwnd, Id id, UINT message, WPARAM wPara
 
 void TelvorWindow::command(Id id, WORD code) {
     const Kind kind = layout::control(id).kind;
-    if (code == BN_CLICKED && (kind == Kind::CommandButton || kind == Kind::OptionButton)) {
+    // A quick second click on a button is reported as a double click; it is
+    // a click all the same.
+    const bool clicked = code == BN_CLICKED || code == BN_DOUBLECLICKED;
+    if (clicked && (kind == Kind::CommandButton || kind == Kind::OptionButton)) {
         if (kind == Kind::OptionButton && focusingOption_) {
             return; // taking the focus is no click
         }

@@ -159,18 +159,25 @@ public:
     }
 
     void click(HWND target) {
-        // A hidden control is not there to be hit.
-        if (target == nullptr || !IsWindowVisible(target)) {
-            return;
-        }
+        // At the middle of the control's place; where it is hidden, whatever
+        // lies beneath is hit, as on screen.
         RECT box;
         GetWindowRect(target, &box);
         SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+        // Each click stands alone, as from a person who waits between
+        // clicks: its time lies past the double-click time of the one
+        // before, so two clicks on one spot never make a double click.
+        const DWORD now = GetTickCount();
+        const DWORD apart = 2 * GetDoubleClickTime();
+        const DWORD earliest = clickTime_ == 0 ? now : clickTime_ + apart;
+        clickTime_ = static_cast<LONG>(now - earliest) > 0 ? now : earliest;
         INPUT press[2]{};
         press[0].type = INPUT_MOUSE;
         press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        press[0].mi.time = clickTime_;
         press[1].type = INPUT_MOUSE;
         press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        press[1].mi.time = clickTime_;
         SendInput(2, press, sizeof(INPUT));
         settle(true);
     }
@@ -257,6 +264,7 @@ private:
     std::mutex jobsMutex_;
     std::vector<qrb::PrintJob> jobs_;
     bool ended_ = false;
+    DWORD clickTime_ = 0;
     qrb::win::TelvorWindow window_;
 };
 
