@@ -13,14 +13,14 @@
 namespace qrb::map {
 namespace {
 
-constexpr Rgba kSea{198, 219, 239, 255};
-constexpr Rgba kLand{238, 232, 212, 255};
+constexpr Rgba kSea = kSeaColour;
+constexpr Rgba kLand = kLandColour;
 constexpr Rgba kCoast{70, 105, 140, 255};
 constexpr Rgba kBorder{150, 80, 110, 255};
 constexpr Rgba kFieldLine{45, 45, 45, 255};
 constexpr Rgba kFieldText{45, 45, 45, 200};
 constexpr Rgba kSquareLine{110, 110, 110, 140};
-constexpr Rgba kOwn{0, 45, 180, 255};
+constexpr Rgba kOwn = kOwnColour;
 constexpr Rgba kText{20, 20, 20, 255};
 constexpr Rgba kWhite{255, 255, 255, 255};
 
@@ -86,7 +86,7 @@ std::string titleLine(const MapTitle& title) {
     }
     std::string line = "QRB-Punkte";
     for (const std::string& part : parts) {
-        line += "  \u00b7  " + part;
+        line += " \u00b7 " + part;
     }
     return line;
 }

@@ -79,6 +79,11 @@ private:
     std::map<int, SquareSummary> bySquare_;
 };
 
+// Water, land and the mark of the own squares.
+inline constexpr Rgba kSeaColour{198, 219, 239, 255};
+inline constexpr Rgba kLandColour{238, 232, 212, 255};
+inline constexpr Rgba kOwnColour{0, 45, 180, 255};
+
 // A class of points on the colour scale, from low to high inclusive.
 struct PointClass {
     int low = 0;
