@@ -261,10 +261,13 @@ void addSquares(Scene& scene, const std::vector<SquareSummary>& worked,
     }
 }
 
-void addSquareTexts(Scene& scene, const std::vector<SquareSummary>& worked,
-                    const std::vector<PointClass>& classes, const std::vector<int>& ownKeys,
-                    const Sizes& sz) {
+// Writes name and number of contacts into each worked square that has room;
+// returns the own squares that got them.
+std::vector<int> addSquareTexts(Scene& scene, const std::vector<SquareSummary>& worked,
+                                const std::vector<PointClass>& classes,
+                                const std::vector<int>& ownKeys, const Sizes& sz) {
     const Projection& proj = scene.projection;
+    std::vector<int> ownWritten;
     for (const SquareSummary& s : worked) {
         const Pt nw = proj(s.square.west(), s.square.south() + 1.0);
         const Pt se = proj(s.square.west() + 2.0, s.square.south());
@@ -284,14 +287,19 @@ void addSquareTexts(Scene& scene, const std::vector<SquareSummary>& worked,
                 Label{{cx, top + 0.9 * size}, name, size, Anchor::Middle, false, ink});
             scene.map.emplace_back(
                 Label{{cx, top + 2.0 * size}, count, size, Anchor::Middle, true, ink});
+            if (own) {
+                ownWritten.push_back(s.square.key());
+            }
         } else if (!own && w >= textWidth(count, size) + 0.4 * size && h >= 1.3 * size) {
             scene.map.emplace_back(
                 Label{{cx, nw.y + h / 2.0 + 0.36 * size}, count, size, Anchor::Middle, true, ink});
         }
     }
+    return ownWritten;
 }
 
-void addOwn(Scene& scene, const std::vector<Square>& own, const Sizes& sz) {
+void addOwn(Scene& scene, const std::vector<Square>& own, const std::vector<int>& written,
+            const Sizes& sz) {
     const Projection& proj = scene.projection;
     for (const Square& s : own) {
         const Pt nw = proj(s.west(), s.south() + 1.0);
@@ -308,8 +316,10 @@ void addOwn(Scene& scene, const std::vector<Square>& own, const Sizes& sz) {
                                    line,
                                    {}});
         const double r = std::max(1.5, std::min(3.0 * sz.pt, std::min(w, h) / 5.0));
-        const double dy = h >= 3.4 * sz.label ? -0.25 * h : 0.0;
-        scene.map.emplace_back(Dot{{nw.x + w / 2.0, nw.y + h / 2.0 + dy}, r, kOwn});
+        // Above the texts when they are written in the square, else in its middle.
+        const bool texts = std::find(written.begin(), written.end(), s.key()) != written.end();
+        const double y = texts ? nw.y + 0.25 * h : nw.y + h / 2.0;
+        scene.map.emplace_back(Dot{{nw.x + w / 2.0, y}, r, kOwn});
     }
 }
 
@@ -498,8 +508,8 @@ Scene drawMap(const MapInput& in) {
         scene.map.emplace_back(Line{project(border, scene.projection), kBorder, 0.6 * pt});
     }
     addGrid(scene, box, sz);
-    addOwn(scene, own, sz);
-    addSquareTexts(scene, worked, classes, ownKeys, sz);
+    const std::vector<int> written = addSquareTexts(scene, worked, classes, ownKeys, sz);
+    addOwn(scene, own, written, sz);
     addFieldLetters(scene, box, sz);
 
     scene.overlay.emplace_back(

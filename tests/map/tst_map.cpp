@@ -254,6 +254,7 @@ private slots:
         QTest::newRow("default") << 1754 << 1240 << 150.0;
         QTest::newRow("small screen") << 640 << 480 << 96.0;
         QTest::newRow("portrait print") << 1200 << 1700 << 300.0;
+        QTest::newRow("thumbnail") << 40 << 30 << 150.0;
     }
     void pngSize() {
         QFETCH(int, width);
@@ -294,6 +295,28 @@ private slots:
         QVERIFY(tooltips.contains(QStringLiteral("JN58: beste QRB-Punkte 12, 1 Verbindung")));
         QVERIFY(QString::fromStdString(svg).contains(
             QStringLiteral("&lt;DL&amp;1&quot;X&apos;&gt; ?")));
+    }
+
+    // Texts from log files may hold anything.
+    void xmlEscaped_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QByteArray>("escaped");
+        QTest::newRow("markup") << QByteArray("a<b>&\"c'")
+                                << QByteArray("a&lt;b&gt;&amp;&quot;c&apos;");
+        QTest::newRow("umlaut and dash")
+            << QByteArray("B\xc3\xa4nder \xe2\x80\x93") << QByteArray("B\xc3\xa4nder \xe2\x80\x93");
+        QTest::newRow("Latin-1 byte") << QByteArray("B\xe4nder") << QByteArray("B?nder");
+        QTest::newRow("cut sequence") << QByteArray("x\xe2\x80") << QByteArray("x??");
+        QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << QByteArray("??");
+        QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << QByteArray("???");
+        QTest::newRow("control characters")
+            << QByteArray("a\x01\x1b\tb\nc", 7) << QByteArray("a\tb\nc");
+        QTest::newRow("NUL") << QByteArray("a\0b", 3) << QByteArray("ab");
+    }
+    void xmlEscaped() {
+        QFETCH(QByteArray, text);
+        QFETCH(QByteArray, escaped);
+        QCOMPARE(QByteArray::fromStdString(qrb::map::xmlEscaped(text.toStdString())), escaped);
     }
 
     void writeMapFiles_data() {
