@@ -398,11 +398,10 @@ bool SquareTally::add(std::string_view locator, int qrbPoints, int band) {
         ++unplaced_;
         return false;
     }
-    auto [it, fresh] = bySquare_.try_emplace(square.key(), SquareSummary{square, qrbPoints, 0});
-    SquareSummary& s = it->second;
+    SquareSummary& s =
+        bySquare_.try_emplace(square.key(), SquareSummary{square, qrbPoints, 0}).first->second;
     s.bestPoints = std::max(s.bestPoints, qrbPoints);
     ++s.contacts;
-    (void)fresh;
     return true;
 }
 

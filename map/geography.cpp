@@ -64,13 +64,25 @@ public:
     bool ok() const { return ok_; }
 
     template <class T> std::vector<T> read(const char* name, std::size_t start, std::size_t count) {
-        std::vector<T> values(count);
+        std::vector<T> values;
         int var = 0;
         if (count == 0 || !ok_) {
             return values;
         }
+        // A damaged file may point anywhere: only what the variable holds is read.
+        int dims = 0;
+        int dim = 0;
+        std::size_t length = 0;
         if (nc_inq_varid(id_, name, &var) != NC_NOERR ||
-            getVara(id_, var, &start, &count, values.data()) != NC_NOERR) {
+            nc_inq_varndims(id_, var, &dims) != NC_NOERR || dims != 1 ||
+            nc_inq_vardimid(id_, var, &dim) != NC_NOERR ||
+            nc_inq_dimlen(id_, dim, &length) != NC_NOERR || start > length ||
+            count > length - start) {
+            ok_ = false;
+            return values;
+        }
+        values.resize(count);
+        if (getVara(id_, var, &start, &count, values.data()) != NC_NOERR) {
             ok_ = false;
             std::fill(values.begin(), values.end(), T{});
         }
@@ -79,7 +91,7 @@ public:
 
     int scalar(const char* name) {
         const std::vector<int> v = read<int>(name, 0, 1);
-        return v.front();
+        return v.empty() ? 0 : v.front();
     }
 
 private:
@@ -259,6 +271,9 @@ bool readShores(const std::string& path, const GeoBox& box, Geography& out) {
             file.read<int>("Embedded_npts_levels_exit_entry_for_a_segment", first, segments);
         const std::vector<int> firstPoint =
             file.read<int>("Id_of_first_point_in_a_segment", first, segments);
+        if (!file.ok()) {
+            return;
+        }
         std::size_t pointStart = 0;
         std::size_t pointCount = 0;
         if (segments > 0) {
@@ -281,7 +296,8 @@ bool readShores(const std::string& path, const GeoBox& box, Geography& out) {
             const int entrySide = (info[s] >> 3) & 7;
             const int exitSide = info[s] & 7;
             const auto offset = static_cast<std::size_t>(firstPoint[s]) - pointStart;
-            if (n < 2 || level < 1 || level > kMaxLevel || offset + n > pointCount) {
+            if (n < 2 || level < 1 || level > kMaxLevel || offset > pointCount ||
+                static_cast<std::size_t>(n) > pointCount - offset) {
                 continue;
             }
             std::vector<LonLat> points;
@@ -361,6 +377,9 @@ bool readBorders(const std::string& path, const GeoBox& box, Geography& out) {
                 file.read<short>("Relative_longitude_from_SW_corner_of_bin", start, n);
             const std::vector<short> lats =
                 file.read<short>("Relative_latitude_from_SW_corner_of_bin", start, n);
+            if (!file.ok()) {
+                break;
+            }
             std::vector<LonLat> points;
             points.reserve(n);
             for (std::size_t p = 0; p < n; ++p) {
@@ -368,7 +387,7 @@ bool readBorders(const std::string& path, const GeoBox& box, Geography& out) {
                     {west + static_cast<std::uint16_t>(lons[p]) / kFraction * grid.size,
                      south + static_cast<std::uint16_t>(lats[p]) / kFraction * grid.size});
             }
-            if (file.ok() && overlaps(points, box)) {
+            if (overlaps(points, box)) {
                 out.borders.push_back(std::move(points));
             }
         }
