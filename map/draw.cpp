@@ -127,14 +127,19 @@ GeoBox areaOf(const std::vector<SquareSummary>& worked, const std::vector<Square
 }
 
 // Fits the box into the frame keeping its true shape, and widens it to fill
-// the frame.
-Projection fit(GeoBox& box, const Box& frame) {
-    const double midLat = std::clamp((box.south + box.north) / 2.0, -80.0, 80.0);
-    const double shrink = std::cos(midLat * M_PI / 180.0);
+// the frame. A frame too wide or too high for the whole earth is made
+// smaller instead.
+Projection fit(GeoBox& box, Box& frame) {
+    const double midLat = (box.south + box.north) / 2.0;
+    // Towards the poles the squares would grow ever narrower; from 80 degrees on
+    // they keep the width they have there.
+    const double shrink = std::cos(std::clamp(midLat, -80.0, 80.0) * M_PI / 180.0);
     const double perDegree =
         std::min(frame.w / ((box.east - box.west) * shrink), frame.h / (box.north - box.south));
-    const double lonSpan = frame.w / (perDegree * shrink);
-    const double latSpan = frame.h / perDegree;
+    const double lonSpan = std::min(360.0, frame.w / (perDegree * shrink));
+    const double latSpan = std::min(180.0, frame.h / perDegree);
+    frame.w = std::min(frame.w, lonSpan * perDegree * shrink);
+    frame.h = std::min(frame.h, latSpan * perDegree);
     const double midLon = (box.west + box.east) / 2.0;
     box.west = midLon - lonSpan / 2.0;
     box.east = midLon + lonSpan / 2.0;

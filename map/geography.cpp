@@ -120,9 +120,11 @@ struct BinGrid {
         const int firstRow = std::max(0, static_cast<int>(std::floor((90.0 - box.north) / size)));
         const int lastRow =
             std::min(rows - 1, static_cast<int>(std::ceil((90.0 - box.south) / size)) - 1);
-        const int firstCol = static_cast<int>(std::floor(box.west / size));
+        // Once round the earth at most: a wider box gets 180 W to 180 E.
+        const bool round = box.east - box.west >= 360.0;
+        const int firstCol = static_cast<int>(std::floor((round ? -180.0 : box.west) / size));
         const int lastCol =
-            std::min(firstCol + columns - 1, static_cast<int>(std::ceil(box.east / size)) - 1);
+            round ? firstCol + columns - 1 : static_cast<int>(std::ceil(box.east / size)) - 1;
         for (int row = firstRow; row <= lastRow; ++row) {
             for (int col = firstCol; col <= lastCol; ++col) {
                 const int wrapped = ((col % columns) + columns) % columns;

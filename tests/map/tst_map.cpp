@@ -175,6 +175,40 @@ private slots:
         }
     }
 
+    // Every square in the frame, in its true shape, and nothing beyond the poles.
+    void area_data() {
+        QTest::addColumn<QStringList>("squares");
+        QTest::newRow("one square") << QStringList{"JO62"};
+        QTest::newRow("Europe") << QStringList{"IO91", "KN05", "JO62", "JP80"};
+        QTest::newRow("whole earth") << QStringList{"AA00", "RR99", "JO62"};
+        QTest::newRow("near the pole") << QStringList{"JR09"};
+        QTest::newRow("nothing worked") << QStringList{};
+    }
+    void area() {
+        QFETCH(QStringList, squares);
+        MapInput in;
+        for (const QString& square : squares) {
+            QVERIFY(in.tally.add(square.toStdString(), 1, 1));
+        }
+        const Scene scene = drawMap(in);
+        const Box& f = scene.frame;
+        const Projection& p = scene.projection;
+        QVERIFY(f.x >= 0.0 && f.y >= 0.0 && f.x + f.w <= scene.width && f.y + f.h <= scene.height);
+        for (const QString& name : squares) {
+            Square s;
+            QVERIFY(parseSquare(name.toStdString(), s));
+            const Pt nw = p(s.west(), s.south() + 1.0);
+            const Pt se = p(s.west() + 2.0, s.south());
+            QVERIFY(nw.x >= f.x - 1e-6 && nw.y >= f.y - 1e-6);
+            QVERIFY(se.x <= f.x + f.w + 1e-6 && se.y <= f.y + f.h + 1e-6);
+        }
+        QVERIFY(p.north <= 90.0);
+        QVERIFY(p.north - f.h / p.yPerDegree >= -90.0 - 1e-9);
+        // The width factor of the middle latitude, kept from 80 degrees on.
+        const double midLat = std::clamp(p.north - f.h / p.yPerDegree / 2.0, -80.0, 80.0);
+        QVERIFY(std::abs(p.xPerDegree / p.yPerDegree - std::cos(midLat * M_PI / 180.0)) < 1e-9);
+    }
+
     // Both pictures, the painter's PNG and the SVG drawn by rsvg-convert.
     void places_data() {
         QTest::addColumn<bool>("svg");
