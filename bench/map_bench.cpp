@@ -19,8 +19,13 @@
 
 namespace {
 
+// Locators as the window takes them: upper case.
 std::u16string widen(const std::string& text) {
-    return std::u16string(text.begin(), text.end());
+    std::u16string out;
+    for (char c : text) {
+        out += static_cast<char16_t>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    }
+    return out;
 }
 
 double msSince(std::chrono::steady_clock::time_point start) {
