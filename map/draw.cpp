@@ -18,7 +18,8 @@ constexpr Rgba kLand = kLandColour;
 constexpr Rgba kCoast{70, 105, 140, 255};
 constexpr Rgba kBorder{150, 80, 110, 255};
 constexpr Rgba kFieldLine{45, 45, 45, 255};
-constexpr Rgba kFieldText{45, 45, 45, 200};
+constexpr Rgba kFieldText{45, 45, 45, 255};
+constexpr Rgba kHalo{255, 255, 255, 170};
 constexpr Rgba kSquareLine{110, 110, 110, 140};
 constexpr Rgba kOwn = kOwnColour;
 constexpr Rgba kText{20, 20, 20, 255};
@@ -232,7 +233,8 @@ void addFieldLetters(Scene& scene, const GeoBox& box, const Sizes& sz) {
                                          sz.field,
                                          Anchor::Start,
                                          true,
-                                         kFieldText});
+                                         kFieldText,
+                                         kHalo});
         }
     }
 }

@@ -67,6 +67,7 @@ struct Label {
     Anchor anchor = Anchor::Start;
     bool bold = false;
     Rgba colour;
+    Rgba halo{0, 0, 0, 0}; // a rim round the letters, to keep them legible on any ground
 };
 
 using Primitive = std::variant<FillArea, Box, Line, Dot, Label>;

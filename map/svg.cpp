@@ -139,6 +139,11 @@ void write(std::string& out, const Label& label) {
         out += " font-weight=\"bold\"";
     }
     colour(out, "fill", label.colour);
+    if (label.halo.a != 0) {
+        colour(out, "stroke", label.halo);
+        attr(out, "stroke-width", 0.2 * label.size);
+        out += " stroke-linejoin=\"round\" paint-order=\"stroke\"";
+    }
     out += '>' + xmlEscaped(label.text) + "</text>\n";
 }
 

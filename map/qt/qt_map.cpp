@@ -85,6 +85,16 @@ public:
             x -= label.anchor == Anchor::Middle ? width / 2.0 : width;
         }
         p_.setFont(font);
+        if (label.halo.a != 0) {
+            // The rim: the text in the rim's colour, shifted round in a circle.
+            p_.setPen(qcolour(label.halo));
+            const double r = 0.1 * label.size;
+            for (int step = 0; step < 8; ++step) {
+                const double angle = step * M_PI / 4.0;
+                p_.drawText(QPointF(x + r * std::cos(angle), label.at.y + r * std::sin(angle)),
+                            text);
+            }
+        }
         p_.setPen(qcolour(label.colour));
         p_.drawText(QPointF(x, label.at.y), text);
     }
