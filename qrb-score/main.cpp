@@ -2,30 +2,24 @@
 // qrb-score: scores whole logbooks (ADIF, ADX, EDI) for the EU-UKW-Diplom,
 // every contact by the window's rules, as a text log or as CSV.
 #include "logbook/logbook.h"
-#include "output/log_line.h"
-#include "output/printer.h"
-#include "output/qt/qt_printer.h"
 #include "qrb-score/contact.h"
 #include "qrb-score/csv_writer.h"
 #include "qrb-score/fd_input.h"
 #include "qrb-score/output_buffer.h"
+#include "qrb-score/platform.h"
+#include "qrb-score/print_report.h"
 #include "qrb-score/text_log.h"
 #include "qrb_version.h"
 
-#include <QGuiApplication>
-#include <QString>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -172,7 +166,7 @@ std::string systemError(int error) {
 class Progress {
 public:
     Progress(std::string_view file, const std::uint64_t& contacts)
-        : file_(file), contacts_(contacts), enabled_(isatty(STDERR_FILENO) == 1),
+        : file_(file), contacts_(contacts), enabled_(qrb::score::stderrIsTerminal()),
           start_(Clock::now()) {}
     ~Progress() { clear(); }
     Progress(const Progress&) = delete;
@@ -243,31 +237,15 @@ std::string readErrorText(const qrb::logbook::ReadError& error) {
 // Scores one logbook into the outputs. False (and a message) when it could
 // not be read to its end; the contacts before that are scored all the same.
 bool scoreFile(const std::string& name, ContactScorer& scorer, Outputs outputs) {
-    const bool standardInput = name == "-";
-    const int fd = standardInput ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        say(name + ": " + systemError(errno));
+    const qrb::score::InputFile file(name);
+    if (file.fd() < 0) {
+        say(name + ": " + systemError(file.error()));
         return false;
     }
-    struct FdCloser {
-        int fd;
-        bool close;
-        ~FdCloser() {
-            if (close) {
-                ::close(fd);
-            }
-        }
-    } closer{fd, !standardInput};
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        say(name + ": " + systemError(EISDIR));
-        return false;
-    }
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
     std::uint64_t contacts = 0;
     Progress progress(name, contacts);
-    qrb::score::FdInput input(fd);
+    qrb::score::FdInput input(file.fd());
     input.onBlock([&progress](std::uint64_t bytes) { progress.update(bytes); });
     std::istream stream(&input);
 
@@ -326,51 +304,19 @@ public:
     std::vector<std::u16string> lines;
 };
 
-// The text log through the window's printing: the lines up to the first
-// column header stand above the rule, like the header list; the rest follow
-// it, after an empty line as in the window's log.
-int printText(const std::vector<std::u16string>& text, const std::optional<std::string>& pdf,
-              char* program) {
-    // Nothing is shown, so no display is needed; a platform the user chose is
-    // kept.
-    if (const char* platform = std::getenv("QT_QPA_PLATFORM");
-        platform == nullptr || *platform == '\0') {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    int qtArgc = 1;
-    char* qtArgv[] = {program, nullptr};
-    const QGuiApplication app(qtArgc, qtArgv);
-
-    std::vector<std::u16string> header;
-    std::vector<std::u16string> log{std::u16string()};
-    bool inHeader = true;
-    for (const std::u16string& line : text) {
-        if (inHeader) {
-            header.push_back(line);
-            inHeader = line != qrb::kLogHeader;
-        } else {
-            log.push_back(line);
-        }
-    }
-    if (inHeader) {
-        // Nothing scored: no column header, only the list of skipped contacts.
-        log = std::move(header);
-        header.clear();
-    }
-
-    QtPrinter printer;
-    if (pdf) {
-        printer.setOutputFile(QString::fromLocal8Bit(pdf->c_str()));
-    }
-    return qrb::printLog(printer, header, log) ? 0 : kExitRead;
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
+    qrb::score::CommandLine commandLine(argc, argv);
     Options options;
-    if (const std::optional<int> done = parseArguments(argc, argv, options)) {
+    if (const std::optional<int> done =
+            parseArguments(commandLine.argc(), commandLine.argv(), options)) {
         return *done;
+    }
+    if (const std::string_view noPdf = qrb::score::pdfUnavailable();
+        options.pdf && !noPdf.empty()) {
+        say(std::string(noPdf));
+        return kExitUsage;
     }
     ContactScorer scorer;
     if (options.own && !scorer.setOwnLocator(*options.own)) {
@@ -402,7 +348,8 @@ int main(int argc, char* argv[]) {
             say(failed);
             status = kExitRead;
         }
-        if (printing && printText(toPrinter.lines, options.pdf, argv[0]) != 0) {
+        if (printing &&
+            qrb::score::printReport(toPrinter.lines, options.pdf, commandLine.argv()[0]) != 0) {
             status = kExitRead;
         }
     }

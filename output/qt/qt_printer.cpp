@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "output/qt/qt_printer.h"
 
+#include "output/page_layout.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFont>
@@ -151,14 +153,17 @@ bool render(QPdfWriter& writer, const QString& face, double points, const QStrin
     painter.setFont(font);
     const QFontMetrics metrics(font, &writer);
     const int pageHeight = writer.pageLayout().paintRectPixels(writer.resolution()).height();
-    int y = metrics.ascent();
-    for (const QString& line : lines) {
-        if (y + metrics.descent() > pageHeight) {
+    const std::vector<qrb::PlacedLine> placed =
+        qrb::layOutLines(static_cast<std::size_t>(lines.size()),
+                         {metrics.ascent(), metrics.descent(), metrics.lineSpacing()}, pageHeight);
+    int page = 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const qrb::PlacedLine& at = placed[static_cast<std::size_t>(i)];
+        if (at.page != page) {
             writer.newPage();
-            y = metrics.ascent();
+            page = at.page;
         }
-        painter.drawText(0, y, line);
-        y += metrics.lineSpacing();
+        painter.drawText(0, at.baseline, lines[i]);
     }
     return painter.end();
 }

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "output/printer.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace qrb {
+
+// The system's default printer through the Windows printing API, without any
+// dialog. Lines are collected and printed as one job when the document ends,
+// laid out like the Linux printout (font, line spacing, page breaks). The job
+// runs on a thread of its own; endDocument() waits for it at most the answer
+// time, so a printer that hangs never holds the caller. Every failure is one
+// line on standard error, "<program>: nicht gedruckt: <reason>".
+class WinPrinter : public Printer {
+public:
+    explicit WinPrinter(std::string programName);
+
+    void setFontFace(std::u16string_view face) override;
+    void setFontSize(double points) override;
+    void printLine(std::u16string_view line) override;
+    // True only when the spooler took the whole document in time.
+    bool endDocument() override;
+
+    // The reason of the last failure (UTF-8), empty after a print that worked.
+    const std::string& failure() const { return failure_; }
+
+    // How long endDocument() waits for the job's thread.
+    static constexpr std::chrono::seconds kAnswerTime{20};
+
+private:
+    void fail(const std::string& reason);
+
+    std::string program_;
+    std::u16string face_;
+    double points_ = 10.0;
+    std::vector<std::u16string> lines_;
+    std::string failure_;
+};
+
+} // namespace qrb

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "output/printer.h"
+#include "output/win/win_printer.h"
+#include "qrb-score/print_report.h"
+
+namespace qrb::score {
+
+int printReport(const std::vector<std::u16string>& text, const std::optional<std::string>& pdf,
+                char* /*program*/) {
+    if (pdf) {
+        return 2; // turned away before any log is read (pdfUnavailable)
+    }
+    std::vector<std::u16string> header;
+    std::vector<std::u16string> log;
+    splitReport(text, header, log);
+    qrb::WinPrinter printer("qrb-score");
+    return qrb::printLog(printer, header, log) ? 0 : 1;
+}
+
+std::string_view pdfUnavailable() {
+    return "PDF-Ausgabe gibt es in der Windows-Ausgabe nicht; --print druckt auf dem "
+           "Standarddrucker";
+}
+
+} // namespace qrb::score
