@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qrb-score/platform.h"
 
+// windows.h before the other Windows headers, which need its types.
+// clang-format off
+#include <windows.h>
+// clang-format on
 #include <algorithm>
 #include <cerrno>
 #include <climits>
@@ -9,7 +13,6 @@
 #include <io.h>
 #include <shellapi.h>
 #include <sys/stat.h>
-#include <windows.h>
 
 namespace qrb::score {
 

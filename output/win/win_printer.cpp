@@ -3,8 +3,10 @@
 
 #include "output/page_layout.h"
 
+// windows.h before the other Windows headers, which need its types.
+// clang-format off
 #include <windows.h>
-// after windows.h
+// clang-format on
 #include <condition_variable>
 #include <cstdio>
 #include <memory>

@@ -52,6 +52,9 @@ wine_env_init() {
         flock -u "$wine_lock"
         exec {wine_lock}>&-
     fi
+    # One server for the whole test, not one per program started; it ends by
+    # itself a few seconds after the last program.
+    wineserver -p5 2> /dev/null || true
 }
 
 wine_env_start_xvfb() {
