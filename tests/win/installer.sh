@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The Windows installer under Wine: a silent install for the current user
+# (no administrator rights), the files, the Start-menu entries and the entry
+# in the list of apps, the installed qrb-score.exe runs, and a silent
+# uninstall takes all of it away again.
+#
+# Usage: installer.sh WINDOWS_BUILD_DIR
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../../scripts/win/wine_env.sh
+source "$here/../../scripts/win/wine_env.sh"
+
+build=${1:?usage: installer.sh WINDOWS_BUILD_DIR}
+fail() {
+    printf 'FAIL: %s\n' "$*" >&2
+    exit 1
+}
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+[[ -n $version ]] || fail "no project version in $build/CMakeCache.txt"
+setup=$build/packages/qrb-punkte-$version-windows-x64-setup.exe
+zip=$build/packages/qrb-punkte-$version-windows-x64.zip
+[[ -s $setup ]] || fail "no installer $setup (target package-windows)"
+[[ -s $zip ]] || fail "no zip archive $zip (target package-windows)"
+
+# The zip: the programs and the two texts in one folder, nothing else.
+listing=$(unzip -Z1 "$zip" | sort)
+expected=$(printf "qrb-punkte-$version-windows-x64/%s\n" "" LIESMICH.txt LIZENZ.txt qrb-score.exe | sort)
+[[ $listing == "$expected" ]] || fail "the zip holds"$'\n'"$listing"$'\n'"not"$'\n'"$expected"
+
+trap wine_env_cleanup EXIT
+wine_env_init "$build"
+
+users=$WINEPREFIX/drive_c/users
+user_dir() {
+    local found
+    found=$(find "$users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)
+    [[ -n $found ]] || fail "no user folder in $users"
+    printf '%s' "$found"
+}
+home=$(user_dir)
+target=$home/AppData/Local/Programs/QRB-Punkte
+menu=$home/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/QRB-Punkte
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\QRB-Punkte'
+rm -rf -- "$target" "$menu"
+
+# A user without administrator rights: the installer asks for none, so Wine
+# starts it as it is.
+wine "$setup" /S || fail "the silent install ended with status $?"
+for file in qrb-score.exe LIESMICH.txt LIZENZ.txt Deinstallieren.exe; do
+    [[ -s $target/$file ]] || fail "not installed: $target/$file"
+done
+for link in "qrb-score (Eingabeaufforderung).lnk" Liesmich.lnk "QRB-Punkte deinstallieren.lnk"; do
+    [[ -s $menu/$link ]] || fail "no Start-menu entry \"$link\" in $menu"
+done
+cmp -s "$target/qrb-score.exe" "$build/score/qrb-score.exe" ||
+    fail "the installed qrb-score.exe is not the one built"
+shown=$(wine reg query "$uninstall_key" /v DisplayVersion 2>&1 | tr -d '\r')
+[[ $shown == *"DisplayVersion"*"$version"* ]] ||
+    fail "no entry with version $version in the list of apps: $shown"
+
+out=$(wine "$target/qrb-score.exe" --version | tr -d '\r')
+[[ $out == "qrb-score $version" ]] || fail "the installed qrb-score.exe --version says \"$out\""
+echo "installed: $target; qrb-score.exe --version: $out"
+
+# The uninstaller copies itself away and goes on from there: wait for it,
+# bounded.
+wine "$target/Deinstallieren.exe" /S || fail "the silent uninstall ended with status $?"
+for ((i = 0; i < 300; i++)); do
+    [[ -e $target || -e $menu ]] || break
+    sleep 0.1
+done
+[[ ! -e $target ]] || fail "left behind after the uninstall: $(find "$target" | tr '\n' ' ')"
+[[ ! -e $menu ]] || fail "Start-menu folder left behind: $(find "$menu" | tr '\n' ' ')"
+if wine reg query "$uninstall_key" > /dev/null 2>&1; then
+    fail "the entry in the list of apps is left behind"
+fi
+echo "PASS: installed, started and uninstalled silently"
