@@ -53,7 +53,7 @@ done
 for link in "qrb-score (Eingabeaufforderung).lnk" Liesmich.lnk "QRB-Punkte deinstallieren.lnk"; do
     [[ -s $menu/$link ]] || fail "no Start-menu entry \"$link\" in $menu"
 done
-cmp -s "$target/qrb-score.exe" "$build/score/qrb-score.exe" ||
+cmp -s "$target/qrb-score.exe" "$build/qrb-score/qrb-score.exe" ||
     fail "the installed qrb-score.exe is not the one built"
 shown=$(wine reg query "$uninstall_key" /v DisplayVersion 2>&1 | tr -d '\r')
 [[ $shown == *"DisplayVersion"*"$version"* ]] ||
