@@ -8,14 +8,13 @@
 # Usage: installer.sh WINDOWS_BUILD_DIR
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../package/lib.sh
+source "$here/../package/lib.sh"
 # shellcheck source=../../scripts/win/wine_env.sh
 source "$here/../../scripts/win/wine_env.sh"
 
 build=${1:?usage: installer.sh WINDOWS_BUILD_DIR}
-fail() {
-    printf 'FAIL: %s\n' "$*" >&2
-    exit 1
-}
+need_tools wine:wine python3:python3
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [[ -n $version ]] || fail "no project version in $build/CMakeCache.txt"
 setup=$build/packages/qrb-punkte-$version-windows-x64-setup.exe
@@ -24,12 +23,12 @@ zip=$build/packages/qrb-punkte-$version-windows-x64.zip
 [[ -s $zip ]] || fail "no zip archive $zip (target package-windows)"
 
 # The zip: the programs and the two texts in one folder, nothing else.
-listing=$(unzip -Z1 "$zip" | sort)
+listing=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" | sort)
 expected=$(printf "qrb-punkte-$version-windows-x64/%s\n" "" LIESMICH.txt LIZENZ.txt qrb-score.exe | sort)
 [[ $listing == "$expected" ]] || fail "the zip holds"$'\n'"$listing"$'\n'"not"$'\n'"$expected"
 
 trap wine_env_cleanup EXIT
-wine_env_init "$build"
+wine_env_init "$build" || fail "Wine could not be set up"
 
 users=$WINEPREFIX/drive_c/users
 user_dir() {
