@@ -11,6 +11,9 @@
 #               page filled down to its printable bottom before the next
 #   no-printer  a cupsd without any queue: one line with the reason on
 #               standard error, exit status 1, no job
+#   silent      a print server that takes the connection and never answers:
+#               the job is given up after the answer time, with its reason,
+#               and the program ends (status 1) instead of hanging
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=../print/lib.sh
@@ -18,9 +21,9 @@ source "$here/../print/lib.sh"
 # shellcheck source=../../scripts/win/wine_env.sh
 source "$here/../../scripts/win/wine_env.sh"
 
-linux_score=${1:?usage: print.sh LINUX_QRB_SCORE WINDOWS_BUILD_DIR lines|pages|no-printer}
-build=${2:?usage: print.sh LINUX_QRB_SCORE WINDOWS_BUILD_DIR lines|pages|no-printer}
-mode=${3:?usage: print.sh LINUX_QRB_SCORE WINDOWS_BUILD_DIR lines|pages|no-printer}
+linux_score=${1:?usage: print.sh LINUX_QRB_SCORE WINDOWS_BUILD_DIR lines|pages|no-printer|silent}
+build=${2:?usage: print.sh LINUX_QRB_SCORE WINDOWS_BUILD_DIR lines|pages|no-printer|silent}
+mode=${3:?usage: print.sh LINUX_QRB_SCORE WINDOWS_BUILD_DIR lines|pages|no-printer|silent}
 linux_score=$(realpath "$linux_score")
 build=$(realpath "$build")
 exe=$build/qrb-score/qrb-score.exe
@@ -29,8 +32,21 @@ need_tools gs pdftotext pdfinfo pdffonts
 
 make_workdir
 # The test's cleanup first ends Wine's programs, then its own processes.
-trap 'status=$?; wine_env_cleanup; (exit "$status"); cleanup' EXIT
-start_cupsd_or_skip
+SILENT_PID=""
+trap 'status=$?; wine_env_cleanup; stop_pid "$SILENT_PID"; (exit "$status"); cleanup' EXIT
+if [[ $mode == silent ]]; then
+    # Listens, but never accepts, reads or writes.
+    export CUPS_SERVER=$WORK/silent.sock
+    python3 -c 'import socket, sys, time
+s = socket.socket(socket.AF_UNIX)
+s.bind(sys.argv[1])
+s.listen(16)
+time.sleep(600)' "$CUPS_SERVER" &
+    SILENT_PID=$!
+    wait_until 10 "the silent server did not listen" test -S "$CUPS_SERVER"
+else
+    start_cupsd_or_skip
+fi
 wine_env_init "$build" || fail "Wine could not be set up"
 
 # One own locator, so the header is two lines: "Eigener Locator" and the
@@ -69,8 +85,21 @@ no-printer)
     note "PASS: no printer, one line with the reason, exit status 1"
     exit 0
     ;;
+silent)
+    printf '<CALL:4>DL1A<BAND:2>2m<MY_GRIDSQUARE:6>JO62QM<GRIDSQUARE:4>JO73<EOR>\n' > "$log"
+    status=0
+    started=$SECONDS
+    timeout 60 wine "$exe" --print "$log" > "$WORK/out" 2> "$WORK/err" || status=$?
+    note "qrb-score.exe said after $((SECONDS - started)) s: $(cat "$WORK/err")"
+    ((status != 124)) || fail "qrb-score.exe --print still ran after 60 s with a silent print server"
+    ((status == 1)) || fail "exit status $status with a silent print server, not 1"
+    [[ $(cat "$WORK/err") == "qrb-score: nicht gedruckt: der Drucker antwortet nicht" ]] ||
+        fail "not the one line with the reason on standard error: $(cat "$WORK/err")"
+    note "PASS: a silent print server, given up with the reason, the program ended"
+    exit 0
+    ;;
 *)
-    fail "unknown mode \"$mode\" (lines, pages or no-printer)"
+    fail "unknown mode \"$mode\" (lines, pages, no-printer or silent)"
     ;;
 esac
 
