@@ -69,7 +69,7 @@ debian_mirror() {
 
 source_lists_cover() {
   local suite=$1
-  grep -qsE "^deb-src[[:space:]].*[[:space:]]$suite[[:space:]]" /dev/null "${oneline_lists[@]}" ||
+  grep -qsE "^deb-src[[:space:]].*[[:space:]]${suite}[[:space:]]" /dev/null "${oneline_lists[@]}" ||
     awk -v suite="$suite" '
       /^[ \t]*$/ { if (t && s) f = 1; t = 0; s = 0; next }
       /^Types:/ && /deb-src/ { t = 1 }
