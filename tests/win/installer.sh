@@ -27,6 +27,24 @@ listing=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.a
 expected=$(printf "qrb-punkte-$version-windows-x64/%s\n" "" LIESMICH.txt LIZENZ.txt qrb-score.exe | sort)
 [[ $listing == "$expected" ]] || fail "the zip holds"$'\n'"$listing"$'\n'"not"$'\n'"$expected"
 
+# The program carries its version, icon and manifest (UTF-8 code page) as
+# resources: the version strings are UTF-16 in the file.
+python3 - "$build/qrb-score/qrb-score.exe" "$version" << 'PY' || fail "qrb-score.exe lacks its resources"
+import sys
+data = open(sys.argv[1], "rb").read()
+want = {
+    "version resource": "ProductVersion".encode("utf-16-le"),
+    "its version": (sys.argv[2] + "\0").encode("utf-16-le"),
+    "the product name": "QRB-Punkte".encode("utf-16-le"),
+    "the manifest's UTF-8 code page": b"<activeCodePage",
+    "the icon (PNG of 256 px)": b"\x89PNG",
+}
+missing = [what for what, needle in want.items() if needle not in data]
+if missing:
+    print("qrb-score.exe lacks: " + ", ".join(missing))
+sys.exit(1 if missing else 0)
+PY
+
 trap wine_env_cleanup EXIT
 wine_env_init "$build" || fail "Wine could not be set up"
 
