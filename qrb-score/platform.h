@@ -27,7 +27,7 @@ public:
 private:
     std::vector<std::string> arguments_;
     std::vector<char*> pointers_;
-    unsigned consoleCodePage_ = 0;
+    [[maybe_unused]] unsigned consoleCodePage_ = 0; // the console's own, on Windows
 };
 
 // A logbook opened for reading: the file of that UTF-8 name, or standard

@@ -3,6 +3,11 @@
 #include "output/win/win_printer.h"
 #include "qrb-score/print_report.h"
 
+// clang-format off
+#include <windows.h>
+// clang-format on
+#include <cstdio>
+
 namespace qrb::score {
 
 int printReport(const std::vector<std::u16string>& text, const std::optional<std::string>& pdf,
@@ -14,7 +19,18 @@ int printReport(const std::vector<std::u16string>& text, const std::optional<std
     std::vector<std::u16string> log;
     splitReport(text, header, log);
     qrb::WinPrinter printer("qrb-score");
-    return qrb::printLog(printer, header, log) ? 0 : 1;
+    if (qrb::printLog(printer, header, log)) {
+        return 0;
+    }
+    if (printer.abandoned()) {
+        // The job hangs in the printer driver, maybe holding the loader lock
+        // that a normal exit waits for: end at once. Nothing is left unwritten
+        // (the log went to the printer, the reason is on standard error).
+        std::fflush(stdout);
+        std::fflush(stderr);
+        TerminateProcess(GetCurrentProcess(), 1);
+    }
+    return 1;
 }
 
 std::string_view pdfUnavailable() {

@@ -9,6 +9,7 @@ packages=(
   clang clang-format clang-tidy libclang-rt-14-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev libcups2-dev
   libexpat1-dev
+  libnetcdf-dev gmt-gshhg-low librsvg2-bin
   fonts-liberation
   xvfb xauth xdotool
   cups cups-client cups-bsd poppler-utils
@@ -68,7 +69,7 @@ debian_mirror() {
 
 source_lists_cover() {
   local suite=$1
-  grep -qsE "^deb-src[[:space:]].*[[:space:]]$suite[[:space:]]" /dev/null "${oneline_lists[@]}" ||
+  grep -qsE "^deb-src[[:space:]].*[[:space:]]${suite}[[:space:]]" /dev/null "${oneline_lists[@]}" ||
     awk -v suite="$suite" '
       /^[ \t]*$/ { if (t && s) f = 1; t = 0; s = 0; next }
       /^Types:/ && /deb-src/ { t = 1 }

@@ -13,7 +13,6 @@
 #include <mutex>
 #include <thread>
 #include <utility>
-#include <winspool.h>
 
 namespace qrb {
 
@@ -49,15 +48,30 @@ struct FontDeleter {
 using Dc = std::unique_ptr<std::remove_pointer_t<HDC>, DcDeleter>;
 using Font = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
-// The name of the default printer, empty when none is set up.
+// The name of the default printer, empty when none is set up. The spooler's
+// library is loaded here, on the job's thread, not at the program's start:
+// under Wine, loading it asks the print server for its printers, which must
+// neither slow down nor hold a program that does not print.
 std::wstring defaultPrinter() {
+    using GetDefaultPrinter = BOOL(WINAPI*)(LPWSTR, LPDWORD);
+    const HMODULE spooler = LoadLibraryW(L"winspool.drv");
+    if (spooler == nullptr) {
+        return {};
+    }
+    // The one function wanted, by its documented signature.
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast)
+    const auto get = reinterpret_cast<GetDefaultPrinter>(
+        reinterpret_cast<void*>(GetProcAddress(spooler, "GetDefaultPrinterW")));
+    if (get == nullptr) {
+        return {};
+    }
     DWORD size = 0;
-    GetDefaultPrinterW(nullptr, &size);
+    get(nullptr, &size);
     if (size == 0) {
         return {};
     }
     std::wstring name(size, L'\0');
-    if (GetDefaultPrinterW(name.data(), &size) == 0) {
+    if (get(name.data(), &size) == 0) {
         return {};
     }
     name.resize(size > 0 ? size - 1 : 0); // without the terminating zero
@@ -168,6 +182,7 @@ void WinPrinter::fail(const std::string& reason) {
 
 bool WinPrinter::endDocument() {
     failure_.clear();
+    abandoned_ = false;
     auto job = std::make_shared<Job>();
     std::thread([job, face = wide(face_), points = points_, lines = std::exchange(lines_, {})] {
         Outcome outcome = printDocument(face, points, lines);
@@ -180,6 +195,7 @@ bool WinPrinter::endDocument() {
     std::unique_lock lock(job->mutex);
     if (!job->done.wait_for(lock, kAnswerTime, [&job] { return job->finished; })) {
         lock.unlock();
+        abandoned_ = true;
         fail("der Drucker antwortet nicht");
         return false;
     }

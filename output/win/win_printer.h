@@ -27,9 +27,15 @@ public:
 
     // The reason of the last failure (UTF-8), empty after a print that worked.
     const std::string& failure() const { return failure_; }
+    // True when the last job did not end in time and was left on its thread.
+    // Such a thread may hold the system's loader lock (inside the printer
+    // driver), so a program ending now must end with TerminateProcess: a
+    // normal exit would wait for that lock.
+    bool abandoned() const { return abandoned_; }
 
-    // How long endDocument() waits for the job's thread.
-    static constexpr std::chrono::seconds kAnswerTime{20};
+    // How long endDocument() waits for the job's thread: the time the Linux
+    // printer gives its print server, with its grace.
+    static constexpr std::chrono::seconds kAnswerTime{10};
 
 private:
     void fail(const std::string& reason);
@@ -39,6 +45,7 @@ private:
     double points_ = 10.0;
     std::vector<std::u16string> lines_;
     std::string failure_;
+    bool abandoned_ = false;
 };
 
 } // namespace qrb

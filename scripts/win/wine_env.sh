@@ -4,9 +4,7 @@
 #
 #   source scripts/win/wine_env.sh
 #   wine_env_init BUILD_DIR [display]   # WINEPREFIX=BUILD_DIR/wine, made once
-#   wine_run PROGRAM.exe ARGS...        # runs a Windows program, no debug noise
-#   wine_env_cleanup                    # ends wineserver and our Xvfb (also on EXIT
-#                                       # when the caller calls it from its trap)
+#   wine_env_cleanup                    # ends our Xvfb (call it from the EXIT trap)
 #
 # The prefix lives in the build directory, never in the user's home; it is
 # initialised once (wineboot -i) under a lock, so tests running side by side
@@ -80,15 +78,10 @@ wine_env_start_xvfb() {
     rm -f -- "$fdfile"
 }
 
-wine_run() {
-    wine "$@"
-}
-
 wine_env_cleanup() {
-    if [[ -n ${WINEPREFIX:-} ]]; then
-        # Waits for this prefix's programs to end, bounded; then ends the server.
-        timeout 20 wineserver -w 2> /dev/null || wineserver -k 2> /dev/null || true
-    fi
+    # Wine's own helpers (services, explorer) end with the server, which ends
+    # by itself a few seconds after the last program; other tests may still
+    # be using the same prefix, so it is not killed here.
     if [[ -n $WINE_ENV_XVFB_PID ]]; then
         kill -TERM "$WINE_ENV_XVFB_PID" 2> /dev/null || true
         wait "$WINE_ENV_XVFB_PID" 2> /dev/null || true

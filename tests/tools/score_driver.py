@@ -266,6 +266,13 @@ def windows(opts):
         same(["--own", "jo62qm", "mygrid.adi"], "text, --own")
         same(["--format", "csv", "-"], "csv, standard input", stdin=(work / "option.adi").read_bytes())
         same(["--format", "xml", "mygrid.adi"], "usage error")
+        # No PDF on Windows: one line saying so, status 2, nothing written.
+        r = subprocess.run(windows_score + ["--pdf", "log.pdf", "mygrid.adi"], capture_output=True,
+                           cwd=work, timeout=300)
+        check(r.returncode == 2 and r.stdout == b"" and not (work / "log.pdf").exists()
+              and r.stderr == "qrb-score: PDF-Ausgabe gibt es in der Windows-Ausgabe nicht; "
+                              "--print druckt auf dem Standarddrucker\n".encode(),
+              f"--pdf under Wine: {r.returncode} {r.stderr!r}")
     return 0
 
 

@@ -8,14 +8,13 @@
 # Usage: installer.sh WINDOWS_BUILD_DIR
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../package/lib.sh
+source "$here/../package/lib.sh"
 # shellcheck source=../../scripts/win/wine_env.sh
 source "$here/../../scripts/win/wine_env.sh"
 
 build=${1:?usage: installer.sh WINDOWS_BUILD_DIR}
-fail() {
-    printf 'FAIL: %s\n' "$*" >&2
-    exit 1
-}
+need_tools wine:wine python3:python3
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 [[ -n $version ]] || fail "no project version in $build/CMakeCache.txt"
 setup=$build/packages/qrb-punkte-$version-windows-x64-setup.exe
@@ -24,12 +23,30 @@ zip=$build/packages/qrb-punkte-$version-windows-x64.zip
 [[ -s $zip ]] || fail "no zip archive $zip (target package-windows)"
 
 # The zip: the programs and the two texts in one folder, nothing else.
-listing=$(unzip -Z1 "$zip" | sort)
+listing=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" | sort)
 expected=$(printf "qrb-punkte-$version-windows-x64/%s\n" "" LIESMICH.txt LIZENZ.txt qrb-score.exe | sort)
 [[ $listing == "$expected" ]] || fail "the zip holds"$'\n'"$listing"$'\n'"not"$'\n'"$expected"
 
+# The program carries its version, icon and manifest (UTF-8 code page) as
+# resources: the version strings are UTF-16 in the file.
+python3 - "$build/qrb-score/qrb-score.exe" "$version" << 'PY' || fail "qrb-score.exe lacks its resources"
+import sys
+data = open(sys.argv[1], "rb").read()
+want = {
+    "version resource": "ProductVersion".encode("utf-16-le"),
+    "its version": (sys.argv[2] + "\0").encode("utf-16-le"),
+    "the product name": "QRB-Punkte".encode("utf-16-le"),
+    "the manifest's UTF-8 code page": b"<activeCodePage",
+    "the icon (PNG of 256 px)": b"\x89PNG",
+}
+missing = [what for what, needle in want.items() if needle not in data]
+if missing:
+    print("qrb-score.exe lacks: " + ", ".join(missing))
+sys.exit(1 if missing else 0)
+PY
+
 trap wine_env_cleanup EXIT
-wine_env_init "$build"
+wine_env_init "$build" || fail "Wine could not be set up"
 
 users=$WINEPREFIX/drive_c/users
 user_dir() {
@@ -53,7 +70,7 @@ done
 for link in "qrb-score (Eingabeaufforderung).lnk" Liesmich.lnk "QRB-Punkte deinstallieren.lnk"; do
     [[ -s $menu/$link ]] || fail "no Start-menu entry \"$link\" in $menu"
 done
-cmp -s "$target/qrb-score.exe" "$build/score/qrb-score.exe" ||
+cmp -s "$target/qrb-score.exe" "$build/qrb-score/qrb-score.exe" ||
     fail "the installed qrb-score.exe is not the one built"
 shown=$(wine reg query "$uninstall_key" /v DisplayVersion 2>&1 | tr -d '\r')
 [[ $shown == *"DisplayVersion"*"$version"* ]] ||
