@@ -182,11 +182,15 @@ public:
         settle(true);
     }
 
+    // One key press per character. They go into the input queue together:
+    // each one is taken from the queue only after the messages of the one
+    // before have been handled, and goes to the control that has the focus
+    // by then, as a person's quick typing does.
     void keys(std::u16string_view text) {
+        std::vector<INPUT> presses;
         for (const char16_t c : text) {
-            INPUT key[2]{};
-            key[0].type = INPUT_KEYBOARD;
-            key[1].type = INPUT_KEYBOARD;
+            INPUT down{};
+            down.type = INPUT_KEYBOARD;
             WORD virtualKey = 0;
             if (c == 13) {
                 virtualKey = VK_RETURN;
@@ -196,18 +200,20 @@ public:
                 virtualKey = VK_TAB;
             }
             if (virtualKey != 0) {
-                key[0].ki.wVk = virtualKey;
-                key[0].ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
-                key[1].ki = key[0].ki;
-                key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+                down.ki.wVk = virtualKey;
+                down.ki.wScan = static_cast<WORD>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC));
             } else {
                 // The character itself, as a keyboard of any layout types it.
-                key[0].ki.wScan = c;
-                key[0].ki.dwFlags = KEYEVENTF_UNICODE;
-                key[1].ki = key[0].ki;
-                key[1].ki.dwFlags = KEYEVENTF_UNICODE | KEYEVENTF_KEYUP;
+                down.ki.wScan = c;
+                down.ki.dwFlags = KEYEVENTF_UNICODE;
             }
-            SendInput(2, key, sizeof(INPUT));
+            INPUT up = down;
+            up.ki.dwFlags |= KEYEVENTF_KEYUP;
+            presses.push_back(down);
+            presses.push_back(up);
+        }
+        if (!presses.empty()) {
+            SendInput(static_cast<UINT>(presses.size()), presses.data(), sizeof(INPUT));
             settle(true);
         }
     }
