@@ -24,7 +24,7 @@ zip=$build/packages/qrb-punkte-$version-windows-x64.zip
 
 # The zip: the programs and the two texts in one folder, nothing else.
 listing=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" | sort)
-expected=$(printf "qrb-punkte-$version-windows-x64/%s\n" "" LIESMICH.txt LIZENZ.txt qrb-score.exe | sort)
+expected=$(printf "qrb-punkte-$version-windows-x64/%s\n" "" LIESMICH.txt LIZENZ.txt qrb-punkte.exe qrb-score.exe | sort)
 [[ $listing == "$expected" ]] || fail "the zip holds"$'\n'"$listing"$'\n'"not"$'\n'"$expected"
 
 # The program carries its version, icon and manifest (UTF-8 code page) as
@@ -46,7 +46,9 @@ sys.exit(1 if missing else 0)
 PY
 
 trap wine_env_cleanup EXIT
-wine_env_init "$build" || fail "Wine could not be set up"
+# A display of its own for the window.
+unset DISPLAY
+wine_env_init "$build" display || fail "Wine could not be set up"
 
 users=$WINEPREFIX/drive_c/users
 user_dir() {
@@ -64,10 +66,10 @@ rm -rf -- "$target" "$menu"
 # A user without administrator rights: the installer asks for none, so Wine
 # starts it as it is.
 wine "$setup" /S || fail "the silent install ended with status $?"
-for file in qrb-score.exe LIESMICH.txt LIZENZ.txt Deinstallieren.exe; do
+for file in qrb-punkte.exe qrb-score.exe LIESMICH.txt LIZENZ.txt Deinstallieren.exe; do
     [[ -s $target/$file ]] || fail "not installed: $target/$file"
 done
-for link in "qrb-score (Eingabeaufforderung).lnk" Liesmich.lnk "QRB-Punkte deinstallieren.lnk"; do
+for link in QRB-Punkte.lnk "qrb-score (Eingabeaufforderung).lnk" Liesmich.lnk "QRB-Punkte deinstallieren.lnk"; do
     [[ -s $menu/$link ]] || fail "no Start-menu entry \"$link\" in $menu"
 done
 cmp -s "$target/qrb-score.exe" "$build/qrb-score/qrb-score.exe" ||
@@ -79,6 +81,30 @@ shown=$(wine reg query "$uninstall_key" /v DisplayVersion 2>&1 | tr -d '\r')
 out=$(wine "$target/qrb-score.exe" --version | tr -d '\r')
 [[ $out == "qrb-score $version" ]] || fail "the installed qrb-score.exe --version says \"$out\""
 echo "installed: $target; qrb-score.exe --version: $out"
+
+# The installed window starts, shows itself, and its close box ends it at
+# once (taskkill without /F closes the window as its close box does).
+wine "$target/qrb-punkte.exe" &
+window_pid=$!
+shown=""
+for ((i = 0; i < 200; i++)); do
+    shown=$(xdotool search --name '^QRB-PUNKTE$' 2> /dev/null || true)
+    [[ -n $shown ]] && break
+    kill -0 "$window_pid" 2> /dev/null || break
+    sleep 0.1
+done
+[[ -n $shown ]] || { kill "$window_pid" 2> /dev/null; fail "the installed qrb-punkte.exe showed no window QRB-PUNKTE"; }
+wine taskkill /im qrb-punkte.exe > /dev/null 2>&1 || true
+for ((i = 0; i < 100; i++)); do
+    kill -0 "$window_pid" 2> /dev/null || break
+    sleep 0.1
+done
+if kill -0 "$window_pid" 2> /dev/null; then
+    kill "$window_pid" 2> /dev/null
+    fail "the installed qrb-punkte.exe did not end when its window was closed"
+fi
+wait "$window_pid" || fail "the installed qrb-punkte.exe ended with status $? after its window was closed"
+echo "the installed qrb-punkte.exe showed its window and ended when it was closed"
 
 # The uninstaller copies itself away and goes on from there: wait for it,
 # bounded.

@@ -9,7 +9,11 @@
 // standard output, then "N passed, M failed". Exit status: 2 when a file
 // could not be opened (or none was named), otherwise 1 when anything failed,
 // otherwise 0.
+//
+// Options: --printer also prints DRU's jobs on the system's default printer;
+// --jobs FILE writes the lines of the jobs to FILE.
 #include "app-win/telvor_win.h"
+#include "output/win/win_printer.h"
 #include "session/layout.h"
 #include "tests/runner/scenario_syntax.h"
 
@@ -92,14 +96,33 @@ bool validUtf8(std::string_view bytes) {
 
 // ---- One window and what drives it ----------------------------------------
 
+// With --printer, DRU's jobs also go to the system's default printer, as
+// the program prints them.
+bool toPrinter = false;
+
+std::string printOnPaper(const qrb::PrintJob& job) {
+    qrb::WinPrinter printer("qrb-scenario");
+    printer.setFontFace(job.fontFace);
+    printer.setFontSize(job.fontSize);
+    for (const std::u16string& line : job.lines) {
+        printer.printLine(line);
+    }
+    if (printer.endDocument()) {
+        return {};
+    }
+    return printer.failure().empty() ? std::string("nicht gedruckt") : printer.failure();
+}
+
 class Run {
 public:
     Run()
         : window_(GetModuleHandleW(nullptr),
                   [this](const qrb::PrintJob& job) {
-                      const std::scoped_lock lock(jobsMutex_);
-                      jobs_.push_back(job);
-                      return std::string();
+                      {
+                          const std::scoped_lock lock(jobsMutex_);
+                          jobs_.push_back(job);
+                      }
+                      return toPrinter ? printOnPaper(job) : std::string();
                   },
                   [this] { ended_ = true; }) {}
 
@@ -642,6 +665,25 @@ std::vector<NumberedLine> readLines(const std::string& bytes) {
     return lines;
 }
 
+// With --jobs FILE, the lines of every job printed are written to FILE
+// (UTF-8, one line each), for comparing with what reached the printer.
+std::wstring jobsFile;
+
+void writeJobs(const std::vector<qrb::PrintJob>& jobs) {
+    FILE* out = _wfopen(jobsFile.c_str(), L"ab");
+    if (out == nullptr) {
+        emit("cannot write " + utf8(fromWide(jobsFile)) + ": " + std::strerror(errno));
+        return;
+    }
+    for (const qrb::PrintJob& job : jobs) {
+        for (const std::u16string& line : job.lines) {
+            const std::string bytes = utf8(line) + "\n";
+            std::fwrite(bytes.data(), 1, bytes.size(), out);
+        }
+    }
+    std::fclose(out);
+}
+
 bool runFile(const std::wstring& path, Tally& tally) {
     const std::string shown = utf8(fromWide(path));
     FILE* file = _wfopen(path.c_str(), L"rb");
@@ -738,19 +780,33 @@ bool runFile(const std::wstring& path, Tally& tally) {
             break;
         }
     }
+    if (!jobsFile.empty()) {
+        writeJobs(run.jobs());
+    }
     return true;
 }
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 2) {
-        std::fputs("usage: qrb-scenario FILE...\n", stderr);
+    int first = 1;
+    for (; first < argc; ++first) {
+        const std::wstring_view option = argv[first];
+        if (option == L"--printer") {
+            toPrinter = true;
+        } else if (option == L"--jobs" && first + 1 < argc) {
+            jobsFile = argv[++first];
+        } else {
+            break;
+        }
+    }
+    if (first >= argc) {
+        std::fputs("usage: qrb-scenario [--printer] [--jobs FILE] FILE...\n", stderr);
         return 2;
     }
     Tally tally;
     bool cannotOpen = false;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = first; i < argc; ++i) {
         if (!runFile(argv[i], tally)) {
             cannotOpen = true;
         }
