@@ -11,11 +11,7 @@
 
 namespace scenario {
 
-struct PrintJob {
-    std::u16string fontFace;
-    double fontSize = 0.0;
-    std::vector<std::u16string> lines;
-};
+using PrintJob = qrb::PrintJob;
 
 class RecordingPrinter : public qrb::Printer {
 public:
