@@ -6,7 +6,6 @@
 #include "app/print_notice.h"
 #include "input/key_filter.h"
 #include "output/printer.h"
-#include "output/qt/qt_printer.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -55,15 +54,14 @@ Telvor::Telvor(qrb::Printer& printer, QWidget* parent) : QWidget(parent), printe
     // The window goes on taking keys and clicks while the print server is
     // asked; a failure shows up beside DRU when it is known. The lines on
     // standard error carry the program's name.
-    if (auto* real = dynamic_cast<QtPrinter*>(&printer_)) {
-        real->setInBackground(true);
-        real->setProgramName(QStringLiteral("qrb-punkte"));
-        connect(real, &QtPrinter::notPrinted, this, &Telvor::showPrintFailure);
-        printerReports_ = true;
-    }
+    printer_.printForWindow(u"qrb-punkte");
+    printer_.setFailureListener(
+        [this](const std::u16string& reason) { showPrintFailure(fromStd(reason)); });
 }
 
-Telvor::~Telvor() = default;
+Telvor::~Telvor() {
+    printer_.setFailureListener({});
+}
 
 void Telvor::start() {
     show();
@@ -227,9 +225,9 @@ void Telvor::print(const qrb::PrintJob& job) {
     if (printNotice_) {
         printNotice_->hide();
     }
-    const bool handedOver = qrb::print(printer_, job);
-    if (!handedOver && !printerReports_) {
-        showPrintFailure(QString());
+    const qrb::PrintOutcome outcome = printer_.print(job);
+    if (!outcome.accepted) {
+        showPrintFailure(fromStd(outcome.reason));
     }
 }
 

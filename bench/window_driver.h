@@ -20,10 +20,7 @@ namespace bench {
 // Printing is not measured: this printer takes every job and does nothing.
 class NullPrinter : public qrb::Printer {
 public:
-    void setFontFace(std::u16string_view /*face*/) override {}
-    void setFontSize(double /*points*/) override {}
-    void printLine(std::u16string_view /*line*/) override {}
-    bool endDocument() override { return true; }
+    qrb::PrintOutcome print(const qrb::PrintJob& /*job*/) override { return {}; }
 };
 
 // Whether the events that a step leaves behind (repaints above all) are

@@ -7,8 +7,5 @@
 // that never look at what DRU sends.
 class NoPrinter : public qrb::Printer {
 public:
-    void setFontFace(std::u16string_view /*face*/) override {}
-    void setFontSize(double /*points*/) override {}
-    void printLine(std::u16string_view /*line*/) override {}
-    bool endDocument() override { return true; }
+    qrb::PrintOutcome print(const qrb::PrintJob& /*job*/) override { return {}; }
 };

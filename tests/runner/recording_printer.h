@@ -15,18 +15,13 @@ using PrintJob = qrb::PrintJob;
 
 class RecordingPrinter : public qrb::Printer {
 public:
-    void setFontFace(std::u16string_view face) override;
-    void setFontSize(double points) override;
-    void printLine(std::u16string_view line) override;
-    bool endDocument() override;
+    qrb::PrintOutcome print(const PrintJob& job) override;
 
-    // The documents ended so far, oldest first. A document still being
-    // written is not among them.
-    const std::vector<PrintJob>& jobs() const { return finished_; }
+    // The jobs printed so far, oldest first.
+    const std::vector<PrintJob>& jobs() const { return jobs_; }
 
 private:
-    PrintJob current_;
-    std::vector<PrintJob> finished_;
+    std::vector<PrintJob> jobs_;
 };
 
 } // namespace scenario

@@ -188,7 +188,7 @@ QString SessionAlone::start() {
 
 void SessionAlone::take(const qrb::Changes& changes) {
     if (changes.print) {
-        qrb::print(printer_, *changes.print);
+        printer_.print(*changes.print);
     }
 }
 
