@@ -7,8 +7,8 @@
 // these; other test tools use the same class so that their steps behave
 // exactly as the same lines of a scenario file would.
 
+#include "output/recording_printer.h"
 #include "tests/runner/probe.h"
-#include "tests/runner/recording_printer.h"
 #include "tests/runner/scenario_command.h"
 #include "tests/runner/window_driver.h"
 #include "tests/runner/window_probe.h"
@@ -74,7 +74,7 @@ public:
     bool ended() const override { return ended_; }
 
     const Telvor& window() const { return *window_; }
-    const RecordingPrinter& printer() const { return printer_; }
+    const qrb::RecordingPrinter& printer() const { return printer_; }
     const WindowDriver& driver() const { return driver_; }
     const WindowProbe& probe() const { return probe_; }
 
@@ -87,7 +87,7 @@ protected:
     const Probe& reader() const override { return probe_; }
 
 private:
-    RecordingPrinter printer_;
+    qrb::RecordingPrinter printer_;
     std::unique_ptr<Telvor> window_;
     bool ended_ = false;
     WindowDriver driver_;

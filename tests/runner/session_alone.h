@@ -9,16 +9,16 @@
 // enabled, shown controls that take it, Space clicks a focused button, and
 // Delete removes the character after a field's cursor.
 
+#include "output/recording_printer.h"
 #include "session/window_session.h"
 #include "tests/runner/probe.h"
-#include "tests/runner/recording_printer.h"
 #include "tests/runner/scenario_session.h"
 
 namespace scenario {
 
 class SessionProbe : public Probe {
 public:
-    SessionProbe(const qrb::WindowSession& session, const RecordingPrinter& printer)
+    SessionProbe(const qrb::WindowSession& session, const qrb::RecordingPrinter& printer)
         : session_(session), printer_(printer) {}
 
 protected:
@@ -30,7 +30,7 @@ protected:
 
 private:
     const qrb::WindowSession& session_;
-    const RecordingPrinter& printer_;
+    const qrb::RecordingPrinter& printer_;
 };
 
 class SessionAlone : public ScenarioRun {
@@ -55,7 +55,7 @@ private:
     void key(char16_t code);
 
     qrb::WindowSession session_;
-    RecordingPrinter printer_;
+    qrb::RecordingPrinter printer_;
     SessionProbe probe_;
 };
 

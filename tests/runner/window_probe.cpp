@@ -4,7 +4,7 @@
 #include "app/drawn_line.h"
 #include "app/line_list.h"
 #include "app/telvor.h"
-#include "tests/runner/recording_printer.h"
+#include "output/recording_printer.h"
 #include "tests/runner/scenario_tokens.h"
 #include "tests/runner/window_driver.h"
 

@@ -7,15 +7,18 @@
 
 class Telvor;
 
+namespace qrb {
+class RecordingPrinter;
+}
+
 namespace scenario {
 
-class RecordingPrinter;
 class WindowDriver;
 
 class WindowProbe : public Probe {
 public:
-    WindowProbe(const Telvor& window, const WindowDriver& driver, const RecordingPrinter& printer,
-                const bool& ended)
+    WindowProbe(const Telvor& window, const WindowDriver& driver,
+                const qrb::RecordingPrinter& printer, const bool& ended)
         : window_(window), driver_(driver), printer_(printer), ended_(ended) {}
 
 protected:
@@ -30,7 +33,7 @@ private:
 
     const Telvor& window_;
     const WindowDriver& driver_;
-    const RecordingPrinter& printer_;
+    const qrb::RecordingPrinter& printer_;
     const bool& ended_;
 };
 
