@@ -95,6 +95,10 @@ std::optional<qrb::layout::Id> Telvor::idOf(const QObject* object) const {
 // arrows, Delete, shortcuts such as Ctrl+V) goes to the field untouched. Every
 // control tells the session when it gets the focus.
 bool Telvor::eventFilter(QObject* watched, QEvent* event) {
+    // Paints, moves and the like pass untouched and at once.
+    if (event->type() != QEvent::FocusIn && event->type() != QEvent::KeyPress) {
+        return QWidget::eventFilter(watched, event);
+    }
     const std::optional<Id> id = idOf(watched);
     if (!id) {
         return QWidget::eventFilter(watched, event);
