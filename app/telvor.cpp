@@ -6,7 +6,6 @@
 #include "app/print_notice.h"
 #include "input/key_filter.h"
 #include "output/printer.h"
-#include "output/qt/qt_printer.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -55,15 +54,14 @@ Telvor::Telvor(qrb::Printer& printer, QWidget* parent) : QWidget(parent), printe
     // The window goes on taking keys and clicks while the print server is
     // asked; a failure shows up beside DRU when it is known. The lines on
     // standard error carry the program's name.
-    if (auto* real = dynamic_cast<QtPrinter*>(&printer_)) {
-        real->setInBackground(true);
-        real->setProgramName(QStringLiteral("qrb-punkte"));
-        connect(real, &QtPrinter::notPrinted, this, &Telvor::showPrintFailure);
-        printerReports_ = true;
-    }
+    printer_.printForWindow(u"qrb-punkte");
+    printer_.setFailureListener(
+        [this](const std::u16string& reason) { showPrintFailure(fromStd(reason)); });
 }
 
-Telvor::~Telvor() = default;
+Telvor::~Telvor() {
+    printer_.setFailureListener({});
+}
 
 void Telvor::start() {
     show();
@@ -97,6 +95,10 @@ std::optional<qrb::layout::Id> Telvor::idOf(const QObject* object) const {
 // arrows, Delete, shortcuts such as Ctrl+V) goes to the field untouched. Every
 // control tells the session when it gets the focus.
 bool Telvor::eventFilter(QObject* watched, QEvent* event) {
+    // Paints, moves and the like pass untouched and at once.
+    if (event->type() != QEvent::FocusIn && event->type() != QEvent::KeyPress) {
+        return QWidget::eventFilter(watched, event);
+    }
     const std::optional<Id> id = idOf(watched);
     if (!id) {
         return QWidget::eventFilter(watched, event);
@@ -227,9 +229,9 @@ void Telvor::print(const qrb::PrintJob& job) {
     if (printNotice_) {
         printNotice_->hide();
     }
-    const bool handedOver = qrb::print(printer_, job);
-    if (!handedOver && !printerReports_) {
-        showPrintFailure(QString());
+    const qrb::PrintOutcome outcome = printer_.print(job);
+    if (!outcome.accepted) {
+        showPrintFailure(fromStd(outcome.reason));
     }
 }
 

@@ -70,9 +70,6 @@ private:
 
     qrb::WindowSession session_;
     qrb::Printer& printer_;
-    // The printer reports its failures itself, also those found after the
-    // click (the real printer asks the print server in the background).
-    bool printerReports_ = false;
     // Where a failed print is shown; made on the first failure.
     std::unique_ptr<PrintNotice> printNotice_;
     std::array<QWidget*, qrb::layout::kControlCount> widgets_{};

@@ -37,18 +37,9 @@ PrintJob logPrintJob(const std::vector<std::u16string>& header,
     return {u"Courier New", 10, printedLines(header, log)};
 }
 
-bool print(Printer& printer, const PrintJob& job) {
-    printer.setFontFace(job.fontFace);
-    printer.setFontSize(job.fontSize);
-    for (const std::u16string& line : job.lines) {
-        printer.printLine(line);
-    }
-    return printer.endDocument();
-}
-
 bool printLog(Printer& printer, const std::vector<std::u16string>& header,
               const std::vector<std::u16string>& log) {
-    return print(printer, logPrintJob(header, log));
+    return printer.print(logPrintJob(header, log)).accepted;
 }
 
 } // namespace qrb

@@ -327,19 +327,12 @@ QtPrinter::~QtPrinter() {
     }
 }
 
-void QtPrinter::setFontFace(std::u16string_view face) {
-    face_ = fromView(face);
+void QtPrinter::printForWindow(std::u16string_view program) {
+    background_ = true;
+    programName_ = fromView(program);
 }
 
-void QtPrinter::setFontSize(double points) {
-    points_ = points;
-}
-
-void QtPrinter::printLine(std::u16string_view line) {
-    lines_.append(fromView(line));
-}
-
-void QtPrinter::fail(const QString& reason) {
+qrb::PrintOutcome QtPrinter::fail(const QString& reason) {
     QString program = programName_;
     if (program.isEmpty()) {
         program = QCoreApplication::applicationName();
@@ -349,30 +342,33 @@ void QtPrinter::fail(const QString& reason) {
     }
     std::fprintf(stderr, "%s: nicht gedruckt: %s\n", qPrintable(program), qPrintable(reason));
     std::fflush(stderr);
-    emit notPrinted(reason);
+    return {false, reason.toStdU16String()};
 }
 
-bool QtPrinter::endDocument() {
-    const QStringList lines = std::exchange(lines_, {});
+qrb::PrintOutcome QtPrinter::print(const qrb::PrintJob& printJob) {
+    const QString face = fromView(printJob.fontFace);
+    const double points = printJob.fontSize;
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(printJob.lines.size()));
+    for (const std::u16string& line : printJob.lines) {
+        lines.append(fromView(line));
+    }
     if (!outputFile_.isEmpty()) {
         QPdfWriter writer(outputFile_);
         describe(writer, QPageSize(QPageSize::A4));
-        if (!render(writer, face_, points_, lines)) {
-            fail(QStringLiteral("%1 ließ sich nicht schreiben").arg(outputFile_));
-            return false;
+        if (!render(writer, face, points, lines)) {
+            return fail(QStringLiteral("%1 ließ sich nicht schreiben").arg(outputFile_));
         }
-        return true;
+        return {};
     }
     const CupsLibrary* cups = cupsLibrary();
     if (cups == nullptr) {
-        fail(QStringLiteral("die CUPS-Bibliothek (libcups.so.2) fehlt"));
-        return false;
+        return fail(QStringLiteral("die CUPS-Bibliothek (libcups.so.2) fehlt"));
     }
     auto job = std::make_shared<Job>();
     job->server = printServer(*cups);
     if (surelyAbsent(job->server)) {
-        fail(unreachable(job->server));
-        return false;
+        return fail(unreachable(job->server));
     }
     QByteArray pdf;
     {
@@ -380,9 +376,8 @@ bool QtPrinter::endDocument() {
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
         describe(writer, localPaper());
-        if (!render(writer, face_, points_, lines)) {
-            fail(QStringLiteral("der Druckauftrag ließ sich nicht aufbereiten"));
-            return false;
+        if (!render(writer, face, points, lines)) {
+            return fail(QStringLiteral("der Druckauftrag ließ sich nicht aufbereiten"));
         }
     }
 
@@ -395,22 +390,21 @@ bool QtPrinter::endDocument() {
         job->finish(submit(*cups, job->server, pdf, job->cancelled), job);
     }).detach();
     if (background_) {
-        return true;
+        return {};
     }
 
     std::unique_lock lock(job->mutex);
     if (!job->done.wait_for(lock, kAnswerTime + kGraceTime, [&job] { return job->settled; })) {
         lock.unlock();
         job->abandon();
-        fail(noAnswer(job->server));
-        return false;
+        return fail(noAnswer(job->server));
     }
     const Outcome outcome = job->outcome;
     lock.unlock();
     if (!outcome.printed) {
-        fail(outcome.reason);
+        return fail(outcome.reason);
     }
-    return outcome.printed;
+    return {};
 }
 
 void QtPrinter::settle(const std::shared_ptr<Job>& job) {
@@ -420,7 +414,7 @@ void QtPrinter::settle(const std::shared_ptr<Job>& job) {
     }
     pending_.erase(found);
     if (!job->outcome.printed) {
-        fail(job->outcome.reason);
+        reportLaterFailure(fail(job->outcome.reason).reason);
     }
 }
 
@@ -431,5 +425,5 @@ void QtPrinter::giveUp(const std::shared_ptr<Job>& job) {
         return;
     }
     pending_.erase(std::remove(pending_.begin(), pending_.end(), job), pending_.end());
-    fail(noAnswer(job->server));
+    reportLaterFailure(fail(noAnswer(job->server)).reason);
 }

@@ -7,6 +7,7 @@
 // clang-format off
 #include <windows.h>
 // clang-format on
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <memory>
@@ -161,6 +162,24 @@ struct Job {
 } // namespace
 
 WinPrinter::WinPrinter(std::string programName) : program_(std::move(programName)) {}
+
+PrintOutcome WinPrinter::print(const PrintJob& job) {
+    setFontFace(job.fontFace);
+    setFontSize(job.fontSize);
+    for (const std::u16string& line : job.lines) {
+        printLine(line);
+    }
+    if (endDocument()) {
+        return {};
+    }
+    // The reason is UTF-8; the interface speaks UTF-16.
+    const int size = MultiByteToWideChar(CP_UTF8, 0, failure_.data(),
+                                         static_cast<int>(failure_.size()), nullptr, 0);
+    std::wstring reason(static_cast<std::size_t>(std::max(size, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, failure_.data(), static_cast<int>(failure_.size()),
+                        reason.data(), size);
+    return {false, std::u16string(reason.begin(), reason.end())};
+}
 
 void WinPrinter::setFontFace(std::u16string_view face) {
     face_ = face;

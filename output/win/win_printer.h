@@ -19,11 +19,15 @@ class WinPrinter : public Printer {
 public:
     explicit WinPrinter(std::string programName);
 
-    void setFontFace(std::u16string_view face) override;
-    void setFontSize(double points) override;
-    void printLine(std::u16string_view line) override;
+    // The whole job as one document: accepted only when the spooler took it
+    // in time; otherwise the reason of failure().
+    PrintOutcome print(const PrintJob& job) override;
+
+    void setFontFace(std::u16string_view face);
+    void setFontSize(double points);
+    void printLine(std::u16string_view line);
     // True only when the spooler took the whole document in time.
-    bool endDocument() override;
+    bool endDocument();
 
     // The reason of the last failure (UTF-8), empty after a print that worked.
     const std::string& failure() const { return failure_; }

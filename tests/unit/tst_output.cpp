@@ -30,19 +30,15 @@ class RecordingPrinter : public qrb::Printer {
 public:
     explicit RecordingPrinter(bool accepts) : accepts_(accepts) {}
 
-    void setFontFace(std::u16string_view face) override {
-        calls << QStringLiteral("face:") + qs(face);
-    }
-    void setFontSize(double points) override {
-        calls << QStringLiteral("size:") + QString::number(points);
-        sizes.push_back(points);
-    }
-    void printLine(std::u16string_view line) override {
-        calls << QStringLiteral("line:") + qs(line);
-    }
-    bool endDocument() override {
+    qrb::PrintOutcome print(const qrb::PrintJob& job) override {
+        calls << QStringLiteral("face:") + qs(job.fontFace);
+        calls << QStringLiteral("size:") + QString::number(job.fontSize);
+        sizes.push_back(job.fontSize);
+        for (const std::u16string& line : job.lines) {
+            calls << QStringLiteral("line:") + qs(line);
+        }
         calls << QStringLiteral("end");
-        return accepts_;
+        return {accepts_, {}};
     }
 
     QStringList calls;
