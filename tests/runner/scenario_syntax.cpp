@@ -25,7 +25,8 @@ Text ascii(std::string_view text) {
 template <typename Number> Text num(Number value) {
     std::array<char, 64> buffer{};
     const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return ascii(std::string_view(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data())));
+    return ascii(
+        std::string_view(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data())));
 }
 
 // "%1 ... %2" with the arguments put in, as a message is written.
@@ -113,8 +114,8 @@ std::optional<std::size_t> readString(View line, std::size_t start, Token& token
             continue;
         }
         if (pos + 1 >= line.size()) {
-            error = utf8(
-                fmt(u"column %1: a backslash ends the line inside a string", {num(pos + 1)}));
+            error =
+                utf8(fmt(u"column %1: a backslash ends the line inside a string", {num(pos + 1)}));
             return std::nullopt;
         }
         const char16_t e = line[pos + 1];
@@ -444,9 +445,9 @@ TargetResult readControlTarget(View word) {
     for (const Property p : dottedProperties()) {
         if (propertyText == propertyWord(p)) {
             if (!appliesTo(p, *kind)) {
-                return targetError(fmt(u"'%1': %2 has no .%3; its targets are %4",
-                                       {Text(word), Text(name), Text(propertyText),
-                                        knownProperties(*kind)}));
+                return targetError(
+                    fmt(u"'%1': %2 has no .%3; its targets are %4",
+                        {Text(word), Text(name), Text(propertyText), knownProperties(*kind)}));
             }
             Target t;
             t.kind = Target::Kind::Control;
@@ -524,9 +525,9 @@ std::optional<Value> readValue(ValueKind kind, const std::vector<Token>& tokens,
         wanted = 2;
     }
     if (tokens.size() < wanted) {
-        return fail(tokens.empty() ? Text(u"the value is missing")
-                                   : fmt(u"found only %1 of %2 words",
-                                         {num(tokens.size()), num(wanted)}));
+        return fail(tokens.empty()
+                        ? Text(u"the value is missing")
+                        : fmt(u"found only %1 of %2 words", {num(tokens.size()), num(wanted)}));
     }
     if (tokens.size() > wanted) {
         error = fmt(u"column %1: unexpected %2 after the value of %3",
@@ -615,8 +616,7 @@ std::optional<Value> readValue(ValueKind kind, const std::vector<Token>& tokens,
     }
     case ValueKind::FocusName:
         if (!isWord(first) || (first.text != u"none" && !controlKind(first.text))) {
-            return fail(u"found " +
-                        (isWord(first) ? unknownControl(first.text) : describe(first)));
+            return fail(u"found " + (isWord(first) ? unknownControl(first.text) : describe(first)));
         }
         value.text = first.text;
         return value;
@@ -1108,9 +1108,8 @@ std::u16string render(const Value& value) {
         return out;
     }
     case ValueKind::Twips4:
-        return fmt(u"%1 %2 %3 %4",
-                   {num(value.twips[0]), num(value.twips[1]), num(value.twips[2]),
-                    num(value.twips[3])});
+        return fmt(u"%1 %2 %3 %4", {num(value.twips[0]), num(value.twips[1]), num(value.twips[2]),
+                                    num(value.twips[3])});
     case ValueKind::Twips2:
         return fmt(u"%1 %2", {num(value.twips[0]), num(value.twips[1])});
     case ValueKind::Font:
