@@ -4,27 +4,32 @@
 #include "app-win/telvor_win.h"
 #include "output/win/win_printer.h"
 
+// clang-format off
 #include <windows.h>
+// clang-format on
+#include <atomic>
 
 namespace {
 
+// Set when a job did not end in time and was left on its thread inside the
+// printer driver: such a thread may hold the system's loader lock, so the
+// program must then end without waiting for it.
+std::atomic<bool> jobAbandoned{false};
+
 std::string printToDefaultPrinter(const qrb::PrintJob& job) {
     qrb::WinPrinter printer("qrb-punkte");
-    printer.setFontFace(job.fontFace);
-    printer.setFontSize(job.fontSize);
-    for (const std::u16string& line : job.lines) {
-        printer.printLine(line);
-    }
-    if (printer.endDocument()) {
+    const qrb::PrintOutcome outcome = printer.print(job);
+    if (outcome.accepted) {
         return {};
+    }
+    if (printer.abandoned()) {
+        jobAbandoned = true;
     }
     return printer.failure().empty() ? std::string("der Drucker nahm den Auftrag nicht an")
                                      : printer.failure();
 }
 
-} // namespace
-
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int show) {
+int run(HINSTANCE instance, int show) {
     qrb::win::TelvorWindow* shown = nullptr;
     qrb::win::TelvorWindow window(instance, &printToDefaultPrinter, [&shown] {
         // END and the close box end the program at once.
@@ -46,4 +51,14 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandL
         DispatchMessageW(&message);
     }
     return 0;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE /*previous*/, PWSTR /*commandLine*/, int show) {
+    const int status = run(instance, show);
+    if (jobAbandoned) {
+        TerminateProcess(GetCurrentProcess(), static_cast<UINT>(status));
+    }
+    return status;
 }

@@ -7,8 +7,10 @@
 
 #include "output/printer.h"
 
+// windows.h before the other Windows headers, which need its types.
+// clang-format off
 #include <windows.h>
-
+// clang-format on
 #include <condition_variable>
 #include <deque>
 #include <functional>

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app-win/telvor_win.h"
 
+// windows.h before the other Windows headers, which need its types.
+// clang-format off
+#include <windows.h>
+// clang-format on
+#include <algorithm>
+#include <cmath>
 #include <commctrl.h>
 #include <initguid.h>
 #include <objbase.h>
 #include <oleacc.h>
-
-#include <algorithm>
-#include <cmath>
 #include <string_view>
 
 namespace qrb::win {
@@ -37,8 +40,8 @@ std::wstring fromUtf8(const std::string& text) {
     if (text.empty()) {
         return {};
     }
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0);
+    const int size =
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring out(static_cast<std::size_t>(size), L'\0');
     MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
     return out;
@@ -109,9 +112,9 @@ bool TelvorWindow::open(int show) {
     RegisterClassExW(&noteClass);
 
     constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-    window_ = CreateWindowExW(0, kWindowClass, wide(layout::kWindow.caption).c_str(), style,
-                              CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance_,
-                              this);
+    window_ =
+        CreateWindowExW(0, kWindowClass, wide(layout::kWindow.caption).c_str(), style,
+                        CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance_, this);
     if (window_ == nullptr) {
         return false;
     }
@@ -214,11 +217,10 @@ void TelvorWindow::createControls() {
     const auto all = layout::controls();
     for (std::size_t i = 0; i < all.size(); ++i) {
         const layout::Rect place = layout::placeInWindow(all[i].id);
-        const bool coversEarlier = std::any_of(all.begin(), all.begin() + static_cast<long>(i),
-                                               [&](const layout::Control& earlier) {
-                                                   return overlaps(
-                                                       place, layout::placeInWindow(earlier.id));
-                                               });
+        const bool coversEarlier = std::any_of(
+            all.begin(), all.begin() + static_cast<long>(i), [&](const layout::Control& earlier) {
+                return overlaps(place, layout::placeInWindow(earlier.id));
+            });
         if (coversEarlier) {
             SetWindowPos(controls_[i], HWND_TOP, 0, 0, 0, 0,
                          SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -251,8 +253,8 @@ HBRUSH TelvorWindow::brush(std::uint32_t colour) {
 void TelvorWindow::makeFonts() {
     windowFont_ = font(layout::kWindow.fontFace, layout::kWindow.fontSize);
     for (const layout::Control& c : layout::controls()) {
-        SendMessageW(control(c.id), WM_SETFONT, reinterpret_cast<WPARAM>(font(c.fontFace, c.fontSize)),
-                     TRUE);
+        SendMessageW(control(c.id), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(font(c.fontFace, c.fontSize)), TRUE);
     }
 }
 
@@ -266,10 +268,10 @@ void TelvorWindow::placeAll() {
 }
 
 void TelvorWindow::addTooltips() {
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr,
-                               instance_, nullptr);
+    tooltip_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, window_, nullptr, instance_, nullptr);
     for (const layout::Control& c : layout::controls()) {
         if (c.tooltip.empty()) {
             continue;
@@ -302,8 +304,7 @@ void TelvorWindow::nameForScreenReaders() {
             if (!c.tooltip.empty()) {
                 const std::wstring description = wide(c.tooltip);
                 services->SetHwndPropStr(control(c.id), static_cast<DWORD>(OBJID_CLIENT),
-                                         CHILDID_SELF, PROPID_ACC_DESCRIPTION,
-                                         description.c_str());
+                                         CHILDID_SELF, PROPID_ACC_DESCRIPTION, description.c_str());
             }
         }
         services->Release();
@@ -344,7 +345,8 @@ void TelvorWindow::apply(const Changes& changes) {
             for (std::size_t i = lines.size() - std::min(added, lines.size()); i < lines.size();
                  ++i) {
                 const std::wstring line = wide(lines[i]);
-                SendMessageW(control(c.id), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+                SendMessageW(control(c.id), LB_ADDSTRING, 0,
+                             reinterpret_cast<LPARAM>(line.c_str()));
             }
         }
     }
@@ -402,8 +404,7 @@ void TelvorWindow::applyFocus() {
 LRESULT CALLBACK TelvorWindow::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* self = reinterpret_cast<TelvorWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (self == nullptr || self->window_ != hwnd) {
@@ -483,8 +484,7 @@ LRESULT CALLBACK TelvorWindow::controlProc(HWND hwnd, UINT message, WPARAM wPara
                                  lParam);
 }
 
-LRESULT TelvorWindow::handleControl(HWND hwnd, Id id, UINT message, WPARAM wParam,
-                                    LPARAM lParam) {
+LRESULT TelvorWindow::handleControl(HWND hwnd, Id id, UINT message, WPARAM wParam, LPARAM lParam) {
     const Kind kind = layout::control(id).kind;
     switch (message) {
     case WM_CHAR:
@@ -556,9 +556,9 @@ void TelvorWindow::command(Id id, WORD code) {
         SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                      reinterpret_cast<LPARAM>(&end));
         const std::wstring text = windowText(hwnd);
-        apply(session_.edited(id, std::u16string(text.begin(), text.end()),
-                              Caret{static_cast<int>(end), static_cast<int>(start),
-                                    static_cast<int>(end - start)}));
+        apply(session_.edited(
+            id, std::u16string(text.begin(), text.end()),
+            Caret{static_cast<int>(end), static_cast<int>(start), static_cast<int>(end - start)}));
     }
 }
 
@@ -581,10 +581,11 @@ void TelvorWindow::drawButton(const DRAWITEMSTRUCT& item) {
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     DrawEdge(dc, &area, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     const std::wstring caption = windowText(item.hwndItem);
-    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
+    HGDIOBJ old =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, (item.itemState & ODS_DISABLED) != 0 ? GetSysColor(COLOR_GRAYTEXT)
-                                                          : RGB(0, 0, 0));
+    SetTextColor(dc,
+                 (item.itemState & ODS_DISABLED) != 0 ? GetSysColor(COLOR_GRAYTEXT) : RGB(0, 0, 0));
     RECT text = area;
     if (pressed) {
         OffsetRect(&text, 1, 1);
@@ -632,9 +633,9 @@ void TelvorWindow::printed(bool ok) {
 
 void TelvorWindow::showNote(const std::wstring& text) {
     if (note_ == nullptr) {
-        note_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kNoteClass,
-                                L"", WS_POPUP | WS_BORDER, 0, 0, 10, 10, window_, nullptr,
-                                instance_, this);
+        note_ =
+            CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kNoteClass, L"",
+                            WS_POPUP | WS_BORDER, 0, 0, 10, 10, window_, nullptr, instance_, this);
         SetWindowLongPtrW(note_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
     SetWindowTextW(note_, text.c_str());

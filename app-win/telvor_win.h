@@ -9,8 +9,10 @@
 #include "session/layout.h"
 #include "session/window_session.h"
 
+// windows.h before the other Windows headers, which need its types.
+// clang-format off
 #include <windows.h>
-
+// clang-format on
 #include <array>
 #include <cstdint>
 #include <functional>

@@ -14,8 +14,15 @@ shift
 runner=$build/tests/win/runner/qrb-scenario.exe
 [[ -x $runner ]] || { echo "FAIL: no $runner (preset windows)" >&2; exit 1; }
 trap wine_env_cleanup EXIT
-# A display of its own: no other window takes the keyboard focus away.
+# The display the window tests share (display.sh), when it runs; otherwise
+# one of its own. The tests take turns, so no other window takes the
+# keyboard focus away.
 unset DISPLAY
+shared=$build/wine-display
+if [[ -f $shared ]] && kill -0 "$(sed -n 2p "$shared")" 2> /dev/null; then
+    DISPLAY=$(sed -n 1p "$shared")
+    export DISPLAY
+fi
 wine_env_init "$build" display
 status=0
 for file in "$@"; do

@@ -17,12 +17,13 @@
 #include "session/layout.h"
 #include "tests/runner/scenario_syntax.h"
 
+// windows.h before the other Windows headers, which need its types.
+// clang-format off
 #include <windows.h>
-
-#include <commctrl.h>
-
+// clang-format on
 #include <cerrno>
 #include <cmath>
+#include <commctrl.h>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -102,29 +103,27 @@ bool toPrinter = false;
 
 std::string printOnPaper(const qrb::PrintJob& job) {
     qrb::WinPrinter printer("qrb-scenario");
-    printer.setFontFace(job.fontFace);
-    printer.setFontSize(job.fontSize);
-    for (const std::u16string& line : job.lines) {
-        printer.printLine(line);
-    }
-    if (printer.endDocument()) {
+    const qrb::PrintOutcome outcome = printer.print(job);
+    if (outcome.accepted) {
         return {};
     }
-    return printer.failure().empty() ? std::string("nicht gedruckt") : printer.failure();
+    return printer.failure().empty() ? std::string("der Drucker nahm den Auftrag nicht an")
+                                     : printer.failure();
 }
 
 class Run {
 public:
     Run()
-        : window_(GetModuleHandleW(nullptr),
-                  [this](const qrb::PrintJob& job) {
-                      {
-                          const std::scoped_lock lock(jobsMutex_);
-                          jobs_.push_back(job);
-                      }
-                      return toPrinter ? printOnPaper(job) : std::string();
-                  },
-                  [this] { ended_ = true; }) {}
+        : window_(
+              GetModuleHandleW(nullptr),
+              [this](const qrb::PrintJob& job) {
+                  {
+                      const std::scoped_lock lock(jobsMutex_);
+                      jobs_.push_back(job);
+                  }
+                  return toPrinter ? printOnPaper(job) : std::string();
+              },
+              [this] { ended_ = true; }) {}
 
     // Opens and shows the window; empty when it is shown and active.
     std::string start() {

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# One headless X server for the window tests under Wine, started once before
+# them and stopped after them (a CTest fixture). Sharing it lets Wine keep its
+# desktop and services between the tests instead of starting them anew for
+# each file. The display is written to WINDOWS_BUILD_DIR/wine-display.
+#
+# Usage: display.sh start|stop WINDOWS_BUILD_DIR
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../../scripts/win/wine_env.sh
+source "$here/../../scripts/win/wine_env.sh"
+action=${1:?usage: display.sh start|stop WINDOWS_BUILD_DIR}
+build=$(cd "${2:?usage: display.sh start|stop WINDOWS_BUILD_DIR}" && pwd)
+state=$build/wine-display
+
+stop() {
+    if [[ -f $state ]]; then
+        local pid
+        pid=$(sed -n 2p "$state")
+        [[ $pid =~ ^[0-9]+$ ]] && kill -TERM "$pid" 2> /dev/null || true
+        rm -f -- "$state"
+    fi
+}
+
+case $action in
+start)
+    stop
+    unset DISPLAY
+    wine_env_start_xvfb
+    # The server outlives this script; its output goes nowhere, so that CTest
+    # does not wait for it.
+    printf '%s\n%s\n' "$DISPLAY" "$WINE_ENV_XVFB_PID" > "$state"
+    disown "$WINE_ENV_XVFB_PID" 2> /dev/null || true
+    # Wine's desktop and services start once, here.
+    wine_env_init "$build"
+    wine cmd /c exit 0 > /dev/null 2>&1 || true
+    echo "display $DISPLAY for the window tests under Wine"
+    ;;
+stop)
+    stop
+    ;;
+*)
+    echo "usage: display.sh start|stop WINDOWS_BUILD_DIR" >&2
+    exit 2
+    ;;
+esac
