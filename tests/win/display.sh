@@ -16,9 +16,16 @@ state=$build/wine-display
 
 stop() {
     if [[ -f $state ]]; then
-        local pid
+        local pid keeper
         pid=$(sed -n 2p "$state")
-        [[ $pid =~ ^[0-9]+$ ]] && kill -TERM "$pid" 2> /dev/null || true
+        keeper=$(sed -n 3p "$state")
+        # The keeper runs in a process group of its own, which it leads.
+        if [[ $keeper =~ ^[0-9]+$ ]]; then
+            kill -TERM -- "-$keeper" 2> /dev/null || true
+        fi
+        if [[ $pid =~ ^[0-9]+$ ]]; then
+            kill -TERM "$pid" 2> /dev/null || true
+        fi
         rm -f -- "$state"
     fi
 }
@@ -30,10 +37,13 @@ start)
     wine_env_start_xvfb
     # The server outlives this script; its output goes nowhere, so that CTest
     # does not wait for it.
-    printf '%s\n%s\n' "$DISPLAY" "$WINE_ENV_XVFB_PID" > "$state"
     disown "$WINE_ENV_XVFB_PID" 2> /dev/null || true
-    # Wine's desktop and services start once, here.
+    # Wine's desktop and services start once, here, and a command prompt
+    # waiting for input that never comes keeps them until the stop.
     wine_env_init "$build"
+    setsid bash -c 'sleep 100000 | wine cmd.exe' < /dev/null > /dev/null 2>&1 &
+    keeper=$!
+    printf '%s\n%s\n%s\n' "$DISPLAY" "$WINE_ENV_XVFB_PID" "$keeper" > "$state"
     wine cmd /c exit 0 > /dev/null 2>&1 || true
     echo "display $DISPLAY for the window tests under Wine"
     ;;
