@@ -234,9 +234,13 @@ HFONT TelvorWindow::font(std::string_view face, double points) {
     if (const auto found = fonts_.find(key); found != fonts_.end()) {
         return found->second;
     }
+    // The family tells a system without the face which to take instead: a
+    // fixed pitch keeps the log's columns under their names.
+    const DWORD family =
+        face == "Courier New" ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS;
     HFONT made = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             DEFAULT_PITCH | FF_DONTCARE, wide(face).c_str());
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, family,
+                             wide(face).c_str());
     fonts_.emplace(key, made);
     return made;
 }
@@ -682,7 +686,9 @@ LRESULT CALLBACK TelvorWindow::noteProc(HWND hwnd, UINT message, WPARAM wParam, 
         HDC dc = BeginPaint(hwnd, &paint);
         RECT area;
         GetClientRect(hwnd, &area);
-        FillRect(dc, &area, GetSysColorBrush(COLOR_INFOBK));
+        if (self != nullptr) {
+            FillRect(dc, &area, self->brush(layout::kLightYellow));
+        }
         if (self != nullptr) {
             const std::wstring text = windowText(hwnd);
             HGDIOBJ old = SelectObject(dc, self->font("Arial", 8.25));

@@ -20,6 +20,7 @@ runner=$build/tests/win/runner/qrb-scenario.exe
 need_tools gs pdftotext pdfinfo
 
 make_workdir
+status=0
 trap 'status=$?; wine_env_cleanup; (exit "$status"); cleanup' EXIT
 start_cupsd_or_skip
 unset DISPLAY
