@@ -101,21 +101,40 @@ void WindowSession::setColor(Id id, std::uint32_t colour) {
     touch(id).backColor = colour;
 }
 
-// A control that loses its enabled state while it has the focus passes the
-// focus on along the Tab chain, or nobody has it.
+// A control that is switched off or hidden while it has the focus passes the
+// focus on along the Tab chain, as Tab would, or nobody has it.
+void WindowSession::passFocusOn(Id from) {
+    focus_ = nextInChain(from);
+    pending_.focus = true;
+    if (focus_) {
+        placeCaret(*focus_, true);
+    }
+}
+
 void WindowSession::setEnabled(Id id, bool on) {
     touch(id).enabled = on;
     if (!on && focus_ == id) {
-        focus_ = nextInChain(id);
-        pending_.focus = true;
+        passFocusOn(id);
     }
 }
 
 void WindowSession::setVisible(Id id, bool on) {
     touch(id).visible = on;
     if (!on && focus_ == id) {
-        focus_ = nextInChain(id);
-        pending_.focus = true;
+        passFocusOn(id);
+    }
+}
+
+// A field that gets the focus has its cursor at the end; entered with Tab,
+// its whole text is selected.
+void WindowSession::placeCaret(Id id, bool byTab) {
+    const layout::Kind kind = layout::control(id).kind;
+    if (kind == layout::Kind::TextField || kind == layout::Kind::DisplayField) {
+        ControlState& s = controls_[layout::index(id)];
+        s.caret = atEnd(s.text);
+        if (byTab) {
+            s.caret.selectionLength = length(s.text);
+        }
     }
 }
 
@@ -252,15 +271,7 @@ Changes WindowSession::focusMoved(std::optional<Id> control, bool byTab) {
         pending_.focus = true;
     }
     if (control) {
-        const layout::Kind kind = layout::control(*control).kind;
-        if (kind == layout::Kind::TextField || kind == layout::Kind::DisplayField) {
-            // A field entered with Tab has its whole text selected.
-            ControlState& s = controls_[layout::index(*control)];
-            s.caret = atEnd(s.text);
-            if (byTab) {
-                s.caret.selectionLength = length(s.text);
-            }
-        }
+        placeCaret(*control, byTab);
     }
     return take();
 }

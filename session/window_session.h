@@ -156,6 +156,8 @@ private:
     void setVisible(Id id, bool on);
     void setChecked(Id id, bool on);
     void setFocus(Id id);
+    void passFocusOn(Id from);
+    void placeCaret(Id id, bool byTab);
     void addLine(Id list, std::u16string line);
     const std::u16string& text(Id id) const { return state(id).text; }
     Changes take();
