@@ -402,6 +402,15 @@ void TelvorWindow::applyFocus() {
     HWND want = focus ? control(*focus) : window_;
     if (GetFocus() != want) {
         SetFocus(want);
+        // A field the window moves the focus to shows the cursor and
+        // selection the session gave it (its whole text when entered so).
+        if (focus && layout::control(*focus).kind == Kind::TextField) {
+            const Caret& caret = session_.state(*focus).caret;
+            const int from = caret.selectionLength > 0 ? caret.selectionStart : caret.cursor;
+            const int to = caret.selectionLength > 0 ? caret.selectionStart + caret.selectionLength
+                                                     : caret.cursor;
+            SendMessageW(want, EM_SETSEL, static_cast<WPARAM>(from), to);
+        }
     }
 }
 
