@@ -33,6 +33,10 @@ stop() {
 case $action in
 start)
     stop
+    # A Wine server still running from a test on another display would keep
+    # its desktop there: wait until it has ended (bounded).
+    export WINEPREFIX=$build/wine
+    timeout 120 wineserver -w 2> /dev/null || true
     unset DISPLAY
     wine_env_start_xvfb
     # The server outlives this script; its output goes nowhere, so that CTest

@@ -46,8 +46,13 @@ sys.exit(1 if missing else 0)
 PY
 
 trap wine_env_cleanup EXIT
-# A display of its own for the window.
+# The display the window tests share (display.sh), when it runs; otherwise
+# one of its own.
 unset DISPLAY
+if [[ -f $build/wine-display ]] && kill -0 "$(sed -n 2p "$build/wine-display")" 2> /dev/null; then
+    DISPLAY=$(sed -n 1p "$build/wine-display")
+    export DISPLAY
+fi
 wine_env_init "$build" display || fail "Wine could not be set up"
 
 users=$WINEPREFIX/drive_c/users

@@ -24,6 +24,10 @@ status=0
 trap 'status=$?; wine_env_cleanup; (exit "$status"); cleanup' EXIT
 start_cupsd_or_skip
 unset DISPLAY
+if [[ -f $build/wine-display ]] && kill -0 "$(sed -n 2p "$build/wine-display")" 2> /dev/null; then
+    DISPLAY=$(sed -n 1p "$build/wine-display")
+    export DISPLAY
+fi
 wine_env_init "$build" display || fail "Wine could not be set up"
 add_keeping_queue qrb
 
