@@ -8,6 +8,7 @@
 #include <windows.h>
 // clang-format on
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <memory>
@@ -203,6 +204,12 @@ bool WinPrinter::endDocument() {
     failure_.clear();
     abandoned_ = false;
     auto job = std::make_shared<Job>();
+    // The job's thread holds the loader lock while the spooler library loads,
+    // which may hang on a print server that never answers. Waiting below must
+    // then need nothing from the loader: the clocks look up their system
+    // functions on first use, so they are read once before the thread starts.
+    (void)std::chrono::steady_clock::now();
+    (void)std::chrono::system_clock::now();
     std::thread([job, face = wide(face_), points = points_, lines = std::exchange(lines_, {})] {
         Outcome outcome = printDocument(face, points, lines);
         const std::lock_guard lock(job->mutex);
