@@ -2,7 +2,9 @@
 #include "tests/runner/probe.h"
 
 #include "session/window_session.h"
+#include "tests/runner/scenario_qt.h"
 #include "tests/runner/scenario_tokens.h"
+#include "tests/runner/session_probe.h"
 
 namespace scenario {
 
@@ -15,47 +17,27 @@ Observed missing(QString why) {
 }
 
 Value stringValue(const QString& text) {
-    Value v;
-    v.kind = ValueKind::String;
-    v.text = text;
-    return v;
+    return qtValue(syntax::stringValue(std::u16string(plain(text))));
 }
 
 Value flagValue(bool flag) {
-    Value v;
-    v.kind = ValueKind::Flag;
-    v.flag = flag;
-    return v;
-}
-
-Value integerValue(Integer number) {
-    Value v;
-    v.kind = ValueKind::Integer;
-    v.integer = number;
-    return v;
+    return qtValue(syntax::flagValue(flag));
 }
 
 Value signedValue(std::int64_t number) {
-    return integerValue(Integer::of(number));
+    return qtValue(syntax::signedValue(number));
 }
 
 Value unsignedValue(std::uint64_t number) {
-    return integerValue(Integer::ofUnsigned(number));
+    return qtValue(syntax::unsignedValue(number));
 }
 
 Value decimalValue(float number) {
-    Value v;
-    v.kind = ValueKind::Decimal;
-    v.decimal = number;
-    return v;
+    return qtValue(syntax::decimalValue(number));
 }
 
 Value fontValue(const QString& family, double points) {
-    Value v;
-    v.kind = ValueKind::Font;
-    v.text = family;
-    v.points = points;
-    return v;
+    return qtValue(syntax::fontValue(std::u16string(plain(family)), points));
 }
 
 QString fromU16(const std::u16string& text) {
@@ -65,6 +47,16 @@ QString fromU16(const std::u16string& text) {
 QString Observed::render() const {
     return value ? scenario::render(*value) : QStringLiteral("(%1)").arg(missing);
 }
+
+namespace {
+
+// The shared variables and the print jobs are read as every runner reads
+// them; only the types differ.
+Observed fromPlain(const syntax::Observed& observed) {
+    return observed.value ? found(qtValue(*observed.value)) : missing(qt(observed.missing));
+}
+
+} // namespace
 
 Observed Probe::read(const Target& target) const {
     switch (target.kind) {
@@ -80,74 +72,14 @@ Observed Probe::read(const Target& target) const {
         return found(flagValue(programEnded()));
     case Target::Kind::Shared:
     case Target::Kind::QrbTab:
-        return readShared(target);
+        return fromPlain(syntax::readShared(shared(), plainTarget(target)));
     case Target::Kind::PrintJobs:
     case Target::Kind::PrintCount:
     case Target::Kind::PrintLine:
     case Target::Kind::PrintFont:
-        return readPrint(target);
+        return fromPlain(syntax::readPrint(printJobs(), plainTarget(target)));
     }
     return missing(QStringLiteral("unknown target"));
-}
-
-Observed Probe::readShared(const Target& target) const {
-    const qrb::SharedState& st = shared();
-    if (target.kind == Target::Kind::QrbTab) {
-        return found(signedValue(st.QRB_TAB.at(target.index, target.index2)));
-    }
-    switch (target.shared) {
-    case SharedVar::FEHLER:
-        return found(signedValue(st.FEHLER));
-    case SharedVar::TAST_ZAEHL:
-        return found(unsignedValue(st.TAST_ZAEHL));
-    case SharedVar::INF_ZAEHL:
-        return found(unsignedValue(st.INF_ZAEHL));
-    case SharedVar::BAND_NR:
-        return found(signedValue(st.BAND_NR));
-    case SharedVar::BAND_MUL:
-        return found(signedValue(st.BAND_MUL));
-    case SharedVar::QRB_PKT:
-        return found(signedValue(st.QRB_PKT));
-    case SharedVar::LAENGE:
-        return found(decimalValue(st.LAENGE));
-    case SharedVar::BREITE:
-        return found(decimalValue(st.BREITE));
-    case SharedVar::LOC_TEXT:
-        return found(stringValue(QString::fromStdU16String(st.LOC_TEXT)));
-    case SharedVar::QTH_TEXT:
-        return found(stringValue(QString::fromStdU16String(st.QTH_TEXT)));
-    }
-    return missing(QStringLiteral("unknown variable"));
-}
-
-Observed Probe::readPrint(const Target& target) const {
-    const std::vector<qrb::PrintJob>& jobs = printJobs();
-    if (target.kind == Target::Kind::PrintJobs) {
-        return found(unsignedValue(jobs.size()));
-    }
-    if (static_cast<std::size_t>(target.index) >= jobs.size()) {
-        return missing(QStringLiteral("no print job %1, jobs finished: %2")
-                           .arg(target.index)
-                           .arg(jobs.size()));
-    }
-    const qrb::PrintJob& job = jobs[static_cast<std::size_t>(target.index)];
-    switch (target.kind) {
-    case Target::Kind::PrintCount:
-        return found(unsignedValue(job.lines.size()));
-    case Target::Kind::PrintFont:
-        return found(fontValue(fromU16(job.fontFace), job.fontSize));
-    case Target::Kind::PrintLine:
-        if (static_cast<std::size_t>(target.index2) >= job.lines.size()) {
-            return missing(QStringLiteral("no line %1 in print job %2, which counts %3")
-                               .arg(target.index2)
-                               .arg(target.index)
-                               .arg(job.lines.size()));
-        }
-        return found(stringValue(fromU16(job.lines[static_cast<std::size_t>(target.index2)])));
-    default:
-        break;
-    }
-    return missing(QStringLiteral("unknown print target"));
 }
 
 void Probe::dump(const std::function<void(const QString&)>& emitLine) const {
@@ -189,11 +121,7 @@ void Probe::dump(const std::function<void(const QString&)>& emitLine) const {
     // The point table one row of the first index at a time: QRB_TAB(X,0..40).
     const qrb::SharedState& st = shared();
     for (int x = 0; x < qrb::QrbTable::kSize; ++x) {
-        QString row = QStringLiteral("QRB_TAB(%1,0..40)").arg(x);
-        for (int y = 0; y < qrb::QrbTable::kSize; ++y) {
-            row += QLatin1Char(' ') + QString::number(st.QRB_TAB.at(x, y));
-        }
-        emitLine(row);
+        emitLine(QString::fromStdString(syntax::qrbTabRow(st, x)));
     }
     target.kind = Target::Kind::PrintJobs;
     show(target);

@@ -57,10 +57,6 @@ protected:
     virtual bool programEnded() const = 0;
     virtual const qrb::SharedState& shared() const = 0;
     virtual const std::vector<qrb::PrintJob>& printJobs() const = 0;
-
-private:
-    Observed readShared(const Target& target) const;
-    Observed readPrint(const Target& target) const;
 };
 
 } // namespace scenario

@@ -32,17 +32,6 @@ syntax::Integer plainInteger(const Integer& number) {
     return {number.negative, number.magnitude};
 }
 
-syntax::Target plainTarget(const Target& target) {
-    syntax::Target t;
-    t.kind = same<syntax::Target::Kind>(target.kind);
-    t.control = std::u16string(plain(target.control));
-    t.property = same<syntax::Property>(target.property);
-    t.shared = same<syntax::SharedVar>(target.shared);
-    t.index = target.index;
-    t.index2 = target.index2;
-    return t;
-}
-
 Target qtTarget(const syntax::Target& target) {
     Target t;
     t.kind = same<Target::Kind>(target.kind);
@@ -68,6 +57,19 @@ syntax::Value plainValue(const Value& value) {
     return v;
 }
 
+} // namespace
+
+syntax::Target plainTarget(const Target& target) {
+    syntax::Target t;
+    t.kind = same<syntax::Target::Kind>(target.kind);
+    t.control = std::u16string(plain(target.control));
+    t.property = same<syntax::Property>(target.property);
+    t.shared = same<syntax::SharedVar>(target.shared);
+    t.index = target.index;
+    t.index2 = target.index2;
+    return t;
+}
+
 Value qtValue(const syntax::Value& value) {
     Value v;
     v.kind = same<ValueKind>(value.kind);
@@ -82,8 +84,6 @@ Value qtValue(const syntax::Value& value) {
     v.decimalText = qt(value.decimalText);
     return v;
 }
-
-} // namespace
 
 const std::vector<ControlInfo>& controls() {
     static const std::vector<ControlInfo> list = [] {

@@ -164,4 +164,12 @@ struct ParsedLine {
 
 ParsedLine parseLine(QStringView line);
 
+// Targets and values between these types and the plain C++ syntax.
+namespace syntax {
+struct Target;
+struct Value;
+} // namespace syntax
+syntax::Target plainTarget(const Target& target);
+Value qtValue(const syntax::Value& value);
+
 } // namespace scenario
