@@ -218,28 +218,6 @@ struct Outputs {
     qrb::score::TextLog* text = nullptr;
 };
 
-// The reader's message, with the line and the contact where they help and
-// the message does not name them already.
-std::string readErrorText(const qrb::logbook::ReadError& error) {
-    std::string text = error.message;
-    if (!text.empty() && text.back() == '.') {
-        text.pop_back();
-    }
-    std::vector<std::string> where;
-    if (const std::string line = "Zeile " + std::to_string(error.line);
-        error.line != 0 && text.find(line) == std::string::npos) {
-        where.push_back(line);
-    }
-    if (const std::string record = "Verbindung " + std::to_string(error.record);
-        error.record != 0 && text.find(record) == std::string::npos) {
-        where.push_back(record);
-    }
-    if (!where.empty()) {
-        text += where.size() == 2 ? " (" + where[0] + ", " + where[1] + ")" : " (" + where[0] + ")";
-    }
-    return text;
-}
-
 // Scores one logbook into the outputs. False (and a message) when it could
 // not be read to its end; the contacts before that are scored all the same.
 bool scoreFile(const std::string& name, ContactScorer& scorer, Outputs outputs) {
@@ -277,7 +255,8 @@ bool scoreFile(const std::string& name, ContactScorer& scorer, Outputs outputs) 
     if (!reader) {
         progress.clear();
         const int failed = input.error();
-        say(name + ": " + (failed != 0 ? systemError(failed) : readErrorText(openError)));
+        say(name + ": " +
+            (failed != 0 ? systemError(failed) : qrb::logbook::readErrorText(openError)));
         return false;
     }
     if (outputs.csv != nullptr) {
@@ -301,7 +280,7 @@ bool scoreFile(const std::string& name, ContactScorer& scorer, Outputs outputs) 
         return false;
     }
     if (reader->error()) {
-        say(name + ": " + readErrorText(*reader->error()));
+        say(name + ": " + qrb::logbook::readErrorText(*reader->error()));
         return false;
     }
     return true;
