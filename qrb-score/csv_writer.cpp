@@ -81,13 +81,20 @@ std::string csvField(std::string_view text) {
     return field;
 }
 
-void CsvWriter::row(const logbook::Record& record, const ContactScore& contact) {
+void CsvWriter::row(const logbook::Record& record, const ContactScore& contact,
+                    const Marks& marks) {
+    date_ = isoDate(record.date);
+    time_ = clockTime(record.time, true);
+    const std::string_view station = trimmedBlanks(record.stationCall).empty()
+                                         ? trimmedBlanks(record.operatorCall)
+                                         : trimmedBlanks(record.stationCall);
     // Room for every field quoted with each of its bytes doubled, and for the
     // numbers, commas and words around them.
     constexpr std::size_t kFixed = 128;
-    const std::size_t bound = file_.size() + kFixed +
-                              2 * (record.call.size() + record.date.size() + record.time.size() +
-                                   contact.own.size() + contact.loc.size() + contact.reason.size());
+    const std::size_t bound =
+        file_.size() + kFixed +
+        2 * (record.call.size() + date_.size() + time_.size() + contact.own.size() +
+             contact.loc.size() + contact.reason.size() + station.size());
     std::string spill;
     char* const start =
         bound <= out_.capacity() ? out_.reserve(bound) : (spill.resize(bound), spill.data());
@@ -98,9 +105,9 @@ void CsvWriter::row(const logbook::Record& record, const ContactScore& contact) 
     *to++ = ',';
     to = putField(to, record.call);
     *to++ = ',';
-    to = putField(to, record.date);
+    to = putField(to, date_);
     *to++ = ',';
-    to = putField(to, record.time);
+    to = putField(to, time_);
     *to++ = ',';
     to = putField(to, contact.own);
     *to++ = ',';
@@ -116,10 +123,16 @@ void CsvWriter::row(const logbook::Record& record, const ContactScore& contact) 
         to = putNumber(to, static_cast<std::uint64_t>(contact.mul));
         *to++ = ',';
         to = putNumber(to, static_cast<std::uint64_t>(contact.qrb));
-        to = put(to, ",scored,");
+        to = put(to, ",scored,,");
+        to = putField(to, station);
+        to = put(to, marks.repeat ? ",1" : ",0");
+        to = put(to, marks.satellite ? ",1" : ",0");
     } else {
         to = put(to, ",,,skipped,");
         to = putField(to, contact.reason);
+        *to++ = ',';
+        to = putField(to, station);
+        to = put(to, ",,");
     }
     to = put(to, kRecordEnd);
 

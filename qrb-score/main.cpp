@@ -3,13 +3,17 @@
 // every contact by the window's rules, as a text log or as CSV.
 #include "logbook/logbook.h"
 #include "output/log_line.h"
+#include "output/page_layout.h"
 #include "output/printer.h"
 #include "output/qt/qt_printer.h"
 #include "qrb-score/contact.h"
 #include "qrb-score/csv_writer.h"
 #include "qrb-score/fd_input.h"
+#include "qrb-score/file_list.h"
 #include "qrb-score/output_buffer.h"
+#include "qrb-score/report.h"
 #include "qrb-score/text_log.h"
+#include "qrb-score/xlsx_writer.h"
 #include "qrb_version.h"
 
 #include <QGuiApplication>
@@ -37,7 +41,8 @@ constexpr int kExitRead = 1;
 constexpr int kExitUsage = 2;
 
 constexpr std::string_view kUsage =
-    "Aufruf: qrb-score [--own LOC] [--format text|csv] [--print | --pdf DATEI] LOG...\n";
+    "Aufruf: qrb-score [--own LOC] [--unique] [--no-sat] [--format text|csv]\n"
+    "                 [--print | --pdf DATEI] [--xlsx DATEI] LOG...\n";
 
 constexpr std::string_view kHelp =
     "Wertet Logbücher für das EU-UKW-Diplom aus: jede Verbindung wird nach denselben\n"
@@ -49,18 +54,26 @@ constexpr std::string_view kHelp =
     "\n"
     "  --own LOC          eigener Locator für alle Verbindungen, statt MY_GRIDSQUARE\n"
     "                     (ADIF, ADX) oder PWWLo (EDI)\n"
-    "  --format text      Protokoll je eigenem Locator wie im Fenster, mit Summe und\n"
-    "                     der Liste der nicht gewerteten Verbindungen (Vorgabe)\n"
+    "  --unique           Wiederholungen (Rufzeichen auf demselben Band im selben\n"
+    "                     Block schon gewertet) nicht werten; sonst markiert\n"
+    "  --no-sat           Verbindungen über Satellit (PROP_MODE SAT, SAT_NAME)\n"
+    "                     nicht werten; sonst markiert\n"
+    "  --format text      Protokoll je Station und eigenem Locator: Zeile wie im\n"
+    "                     Fenster mit Rufzeichen, Datum und Zeit, Bandtabelle und\n"
+    "                     Summe; danach die nicht gewerteten Verbindungen (Vorgabe)\n"
     "  --format csv       eine Zeile je Verbindung (RFC 4180), Spalten\n"
-    "                     file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,reason\n"
+    "                     file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,\n"
+    "                     reason,station,repeat,satellite\n"
     "  --print            das Protokoll auf dem Standarddrucker ausgeben\n"
     "  --pdf DATEI        das Protokoll als PDF in DATEI schreiben\n"
+    "  --xlsx DATEI       zusätzlich eine Arbeitsmappe (Tabellenblätter\n"
+    "                     \"Verbindungen\" und \"Übersicht\") in DATEI schreiben\n"
     "  --help             diese Hilfe\n"
     "  --version          Version\n"
     "\n"
     "Nicht gewertet, mit Grund, werden Verbindungen ohne gültigen eigenen oder\n"
     "fremden Locator, ohne Band des Diploms, außerhalb der Punktetabelle und im\n"
-    "EDI-Log als Duplikat markierte.\n"
+    "EDI-Log als Duplikat markierte. Eine zweimal genannte Datei wird einmal gelesen.\n"
     "\n"
     "Exit-Status: 0 alle Dateien gelesen; 1 eine Datei ließ sich nicht lesen, ist in\n"
     "keinem der drei Formate, oder Ausgabe oder Druck schlugen fehl; 2 Aufruffehler.\n";
@@ -69,6 +82,8 @@ enum class OutputFormat { Text, Csv };
 
 struct Options {
     std::optional<std::string> own;
+    qrb::score::Report::Rules rules;
+    std::optional<std::string> xlsx;
     OutputFormat format = OutputFormat::Text;
     bool print = false;
     std::optional<std::string> pdf;
@@ -113,6 +128,10 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
             options.print = true;
             continue;
         }
+        if (arg == "--unique" || arg == "--no-sat") {
+            (arg == "--unique" ? options.rules.unique : options.rules.noSat) = true;
+            continue;
+        }
         // Options with a value: "--own LOC" or "--own=LOC".
         std::string_view name = arg;
         std::optional<std::string> value;
@@ -120,7 +139,7 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
             name = arg.substr(0, eq);
             value = std::string(arg.substr(eq + 1));
         }
-        if (name != "--own" && name != "--format" && name != "--pdf") {
+        if (name != "--own" && name != "--format" && name != "--pdf" && name != "--xlsx") {
             return usageError("unbekannte Option " + std::string(arg));
         }
         if (!value) {
@@ -131,11 +150,11 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
         }
         if (name == "--own") {
             options.own = *value;
-        } else if (name == "--pdf") {
+        } else if (name == "--pdf" || name == "--xlsx") {
             if (value->empty()) {
-                return usageError("--pdf braucht einen Dateinamen");
+                return usageError(std::string(name) + " braucht einen Dateinamen");
             }
-            options.pdf = *value;
+            (name == "--pdf" ? options.pdf : options.xlsx) = *value;
         } else if (*value == "text" || *value == "csv") {
             options.format = *value == "csv" ? OutputFormat::Csv : OutputFormat::Text;
         } else {
@@ -212,10 +231,13 @@ private:
     Clock::time_point last_;
 };
 
-// Where the scored and skipped contacts go: CSV rows or the text log.
+// Where the scored and skipped contacts go: the report that marks and counts
+// them, then CSV rows or the text log, and the workbook.
 struct Outputs {
+    qrb::score::Report* report = nullptr;
     qrb::score::CsvWriter* csv = nullptr;
     qrb::score::TextLog* text = nullptr;
+    qrb::score::XlsxWriter* xlsx = nullptr;
 };
 
 // Scores one logbook into the outputs. False (and a message) when it could
@@ -259,19 +281,28 @@ bool scoreFile(const std::string& name, ContactScorer& scorer, Outputs outputs) 
             (failed != 0 ? systemError(failed) : qrb::logbook::readErrorText(openError)));
         return false;
     }
+    outputs.report->beginFile(name);
     if (outputs.csv != nullptr) {
         outputs.csv->beginFile(name);
+    }
+    if (outputs.xlsx != nullptr) {
+        outputs.xlsx->beginFile(name);
     }
     const qrb::logbook::Format format = reader->format();
     qrb::logbook::Record record;
     ContactScore contact;
+    qrb::score::Marks marks;
     while (reader->next(record)) {
         ++contacts;
         scorer.score(record, format, contact);
+        const std::size_t block = outputs.report->judge(record, contact, marks);
         if (outputs.csv != nullptr) {
-            outputs.csv->row(record, contact);
+            outputs.csv->row(record, contact, marks);
         } else {
-            outputs.text->add(name, record, contact);
+            outputs.text->add(name, record, contact, marks, block);
+        }
+        if (outputs.xlsx != nullptr) {
+            outputs.xlsx->row(record, contact, marks);
         }
     }
     progress.clear();
@@ -305,11 +336,29 @@ public:
     std::vector<std::u16string> lines;
 };
 
-// The text log through the window's printing: the lines up to the first
-// column header stand above the rule, like the header list; the rest follow
-// it, after an empty line as in the window's log.
-int printText(const std::vector<std::u16string>& text, const std::optional<std::string>& pdf,
-              char* program) {
+// The title on every printed page: station, own square and the dates of the
+// contacts; several blocks are named one after the other.
+std::u16string reportTitle(const qrb::score::Report& report) {
+    std::string title = "QRB-Punkte";
+    const std::vector<qrb::score::Block>& blocks = report.blocks();
+    constexpr std::size_t kNamed = 3;
+    for (std::size_t i = 0; i < blocks.size() && i < kNamed; ++i) {
+        title += i == 0 ? ": " : "; ";
+        title += qrb::score::stationText(blocks[i].station) + " " + blocks[i].square;
+    }
+    if (blocks.size() > kNamed) {
+        title += " und " + std::to_string(blocks.size() - kNamed) + " weitere";
+    }
+    if (const auto [first, last] = report.dateRange(); !first.empty()) {
+        title += ", " + first + (first == last ? std::string() : " bis " + last);
+    }
+    return qrb::score::decodeUtf8(title);
+}
+
+// The text log through the window's printing, with a title and page numbers
+// on every page and the rule under the column header of every block.
+int printText(const std::vector<std::u16string>& text, const std::u16string& title,
+              const std::optional<std::string>& pdf, char* program) {
     // Nothing is shown, so no display is needed; a platform the user chose is
     // kept.
     if (const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -320,28 +369,18 @@ int printText(const std::vector<std::u16string>& text, const std::optional<std::
     char* qtArgv[] = {program, nullptr};
     const QGuiApplication app(qtArgc, qtArgv);
 
-    std::vector<std::u16string> header;
-    std::vector<std::u16string> log{std::u16string()};
-    bool inHeader = true;
-    for (const std::u16string& line : text) {
-        if (inHeader) {
-            header.push_back(line);
-            inHeader = line != qrb::kLogHeader;
-        } else {
-            log.push_back(line);
-        }
-    }
-    if (inHeader) {
-        // Nothing scored: no column header, only the list of skipped contacts.
-        log = std::move(header);
-        header.clear();
-    }
-
     QtPrinter printer;
     if (pdf) {
         printer.setOutputFile(QString::fromLocal8Bit(pdf->c_str()));
     }
-    return qrb::printLog(printer, header, log) ? 0 : kExitRead;
+    printer.setPageTitle(QString::fromStdU16String(title));
+    printer.setFontFace(u"Courier New");
+    printer.setFontSize(10);
+    for (const std::u16string& line :
+         qrb::ruledLines(text, qrb::score::decodeUtf8(qrb::score::textLogHeader()))) {
+        printer.printLine(line);
+    }
+    return printer.endDocument() ? 0 : kExitRead;
 }
 
 } // namespace
@@ -357,31 +396,56 @@ int main(int argc, char* argv[]) {
     }
 
     int status = 0;
+    std::vector<std::string> repeated;
+    const std::vector<std::string> logs = qrb::score::distinctLogs(options.logs, repeated);
+    for (const std::string& name : repeated) {
+        say(name + ": schon genannt, wird nur einmal gelesen");
+    }
     qrb::score::OutputBuffer out(stdout);
     const bool printing = options.print || options.pdf.has_value();
-    if (options.format == OutputFormat::Csv) {
+    const bool text = options.format == OutputFormat::Text;
+    qrb::score::Report report(options.rules, text || options.xlsx.has_value());
+    std::optional<qrb::score::XlsxWriter> xlsx;
+    if (options.xlsx) {
+        xlsx.emplace(*options.xlsx);
+    }
+    Outputs outputs{&report, nullptr, nullptr, xlsx ? &*xlsx : nullptr};
+    if (!text) {
         qrb::score::CsvWriter csv(out);
-        for (const std::string& log : options.logs) {
-            if (!scoreFile(log, scorer, Outputs{&csv, nullptr})) {
+        outputs.csv = &csv;
+        for (const std::string& log : logs) {
+            if (!scoreFile(log, scorer, outputs)) {
                 status = kExitRead;
             }
+        }
+        // The table has no place for it: the remedy goes with the messages.
+        for (const std::string& file : report.filesWithoutOwn()) {
+            say(file + ": eigener Locator fehlt (--own LOC angeben)");
         }
     } else {
         StdoutLines toStdout(out);
         PrintLines toPrinter;
         qrb::score::LineSink& sink =
             printing ? static_cast<qrb::score::LineSink&>(toPrinter) : toStdout;
-        qrb::score::TextLog text(sink);
-        for (const std::string& log : options.logs) {
-            if (!scoreFile(log, scorer, Outputs{nullptr, &text})) {
+        qrb::score::TextLog log(sink, report);
+        outputs.text = &log;
+        for (const std::string& name : logs) {
+            if (!scoreFile(name, scorer, outputs)) {
                 status = kExitRead;
             }
         }
-        if (const std::string failed = text.finish(); !failed.empty()) {
+        if (const std::string failed = log.finish(); !failed.empty()) {
             say(failed);
             status = kExitRead;
         }
-        if (printing && printText(toPrinter.lines, options.pdf, argv[0]) != 0) {
+        if (printing &&
+            printText(toPrinter.lines, reportTitle(report), options.pdf, argv[0]) != 0) {
+            status = kExitRead;
+        }
+    }
+    if (xlsx) {
+        if (const std::string failed = xlsx->finish(report); !failed.empty()) {
+            say(failed);
             status = kExitRead;
         }
     }

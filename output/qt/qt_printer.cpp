@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "output/qt/qt_printer.h"
 
+#include "output/page_layout.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFont>
@@ -9,6 +11,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
@@ -138,9 +141,33 @@ bool surelyAbsent(const Server& server) {
            (stat(server.host.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode));
 }
 
+// A report's lines on pages with title and page numbers, as many lines and
+// characters as the page holds in this font.
+QStringList reportPages(const QStringList& lines, const QString& title, const QFontMetrics& metrics,
+                        const QRect& page, QList<qsizetype>& pageStarts) {
+    std::vector<std::u16string> text;
+    text.reserve(static_cast<std::size_t>(lines.size()));
+    for (const QString& line : lines) {
+        text.push_back(line.toStdU16String());
+    }
+    const int perPage = 1 + (page.height() - metrics.height()) / metrics.lineSpacing();
+    const int columns = page.width() / std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
+    QStringList laidOut;
+    for (const qrb::PageLines& one :
+         qrb::layoutPages(text, title.toStdU16String(), static_cast<std::size_t>(perPage),
+                          static_cast<std::size_t>(columns))) {
+        pageStarts.append(laidOut.size());
+        for (const std::u16string& line : one) {
+            laidOut.append(fromView(line));
+        }
+    }
+    return laidOut;
+}
+
 // Lays the lines out on pages, top to bottom; a line that would not fit any
-// more goes to the top of a new page.
-bool render(QPdfWriter& writer, const QString& face, double points, const QStringList& lines) {
+// more goes to the top of a new page. With a title, the pages of a report.
+bool render(QPdfWriter& writer, const QString& face, double points, const QStringList& given,
+            const QString& title) {
     QPainter painter;
     if (!painter.begin(&writer)) {
         return false;
@@ -150,10 +177,15 @@ bool render(QPdfWriter& writer, const QString& face, double points, const QStrin
     font.setStyleHint(QFont::TypeWriter);
     painter.setFont(font);
     const QFontMetrics metrics(font, &writer);
-    const int pageHeight = writer.pageLayout().paintRectPixels(writer.resolution()).height();
+    const QRect page = writer.pageLayout().paintRectPixels(writer.resolution());
+    const int pageHeight = page.height();
+    QList<qsizetype> pageStarts;
+    const QStringList lines =
+        title.isEmpty() ? given : reportPages(given, title, metrics, page, pageStarts);
     int y = metrics.ascent();
-    for (const QString& line : lines) {
-        if (y + metrics.descent() > pageHeight) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        if ((i > 0 && pageStarts.contains(i)) || y + metrics.descent() > pageHeight) {
             writer.newPage();
             y = metrics.ascent();
         }
@@ -347,16 +379,37 @@ void QtPrinter::fail(const QString& reason) {
     emit notPrinted(reason);
 }
 
+// The PDF into the output file, whole or not at all.
+bool QtPrinter::writeFile(const QByteArray& pdf) {
+    QSaveFile file(outputFile_);
+    if (file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size() && file.commit()) {
+        return true;
+    }
+    QString program = programName_.isEmpty() ? QCoreApplication::applicationName() : programName_;
+    std::fprintf(stderr, "%s: nicht geschrieben: %s: %s\n", qPrintable(program),
+                 qPrintable(outputFile_), qPrintable(file.errorString()));
+    std::fflush(stderr);
+    emit notPrinted(file.errorString());
+    return false;
+}
+
 bool QtPrinter::endDocument() {
     const QStringList lines = std::exchange(lines_, {});
     if (!outputFile_.isEmpty()) {
-        QPdfWriter writer(outputFile_);
-        describe(writer, QPageSize(QPageSize::A4));
-        if (!render(writer, face_, points_, lines)) {
-            fail(QStringLiteral("%1 ließ sich nicht schreiben").arg(outputFile_));
-            return false;
+        // Laid out in memory first: a file that cannot be written is then
+        // said once, without the PDF writer's own warnings.
+        QByteArray pdf;
+        {
+            QBuffer buffer(&pdf);
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter writer(&buffer);
+            describe(writer, QPageSize(QPageSize::A4));
+            if (!render(writer, face_, points_, lines, title_)) {
+                fail(QStringLiteral("%1 ließ sich nicht aufbereiten").arg(outputFile_));
+                return false;
+            }
         }
-        return true;
+        return writeFile(pdf);
     }
     const CupsLibrary* cups = cupsLibrary();
     if (cups == nullptr) {
@@ -375,7 +428,7 @@ bool QtPrinter::endDocument() {
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
         describe(writer, localPaper());
-        if (!render(writer, face_, points_, lines)) {
+        if (!render(writer, face_, points_, lines, title_)) {
             fail(QStringLiteral("der Druckauftrag ließ sich nicht aufbereiten"));
             return false;
         }

@@ -33,8 +33,16 @@ public:
     bool endDocument() override;
 
     // Lays the pages out into this PDF file instead of sending them to the
-    // printer (an empty name prints again).
+    // printer (an empty name prints again). A file that cannot be written is
+    // one line on standard error, "<program>: nicht geschrieben: <file>:
+    // <reason>".
     void setOutputFile(const QString& path) { outputFile_ = path; }
+
+    // A report of many pages: this title on top of every page and "Seite N
+    // von M" at its foot, long lines wrapped (see output/page_layout.h).
+    // Without a title (the window's log) the lines stand on the pages as they
+    // come.
+    void setPageTitle(const QString& title) { title_ = title; }
 
     // For a window that must go on taking input: endDocument() does not wait
     // for the print server; a failure found later arrives as notPrinted() on
@@ -52,6 +60,7 @@ private:
     struct Job;
 
     void fail(const QString& reason);
+    bool writeFile(const QByteArray& pdf);
     void settle(const std::shared_ptr<Job>& job);
     void giveUp(const std::shared_ptr<Job>& job);
 
@@ -59,6 +68,7 @@ private:
     double points_ = 10.0;
     QStringList lines_;
     QString outputFile_;
+    QString title_;
     QString programName_;
     bool background_ = false;
     // Jobs handed to the print server whose outcome is still to come.
