@@ -365,6 +365,10 @@ int printText(const std::vector<std::u16string>& text, const std::u16string& tit
         platform == nullptr || *platform == '\0') {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
+    // The printer says in one line what went wrong; Qt's own remarks on the
+    // way (a runtime directory it made up, a font it replaced) are not for
+    // the user of a command.
+    qInstallMessageHandler(+[](QtMsgType, const QMessageLogContext&, const QString&) {});
     int qtArgc = 1;
     char* qtArgv[] = {program, nullptr};
     const QGuiApplication app(qtArgc, qtArgv);

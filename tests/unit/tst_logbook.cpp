@@ -128,6 +128,8 @@ private slots:
     void readFailureKeepsEarlierRecords();
     void formatFromContent_data();
     void formatFromContent();
+    void stationAndSatellite_data();
+    void stationAndSatellite();
     void adifBands_data();
     void adifBands();
     void ediBands_data();
@@ -427,6 +429,37 @@ void TestLogbook::formatFromContent() {
     }
     QVERIFY(reader);
     QCOMPARE(QString::fromLatin1(qrb::logbook::formatName(reader->format())), format);
+}
+
+// The fields that name the station and a satellite, in every format.
+void TestLogbook::stationAndSatellite_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("fields"); // station|operator|PROP_MODE|SAT_NAME
+
+    QTest::newRow("ADIF") << QByteArray("<station_callsign:6>DL0XYZ<OPERATOR:5>DL1AB<PROP_MODE:3>"
+                                        "SAT<SAT_NAME:6>QO-100<CALL:4>OK1A<EOR>")
+                          << "DL0XYZ|DL1AB|SAT|QO-100";
+    QTest::newRow("ADX") << QByteArray("<ADX><RECORDS><RECORD><OPERATOR>DL1AB</OPERATOR>"
+                                       "<prop_mode>SAT</prop_mode></RECORD></RECORDS></ADX>")
+                         << "|DL1AB|SAT|";
+    QTest::newRow("EDI") << QByteArray("[REG1TEST;1]\nPCall=DL0XYZ\n[QSORecords;1]\n"
+                                       "240101;1200;OK1XY;1;59;001;59;001;;JO70FD;300;;;;\n")
+                         << "DL0XYZ|||";
+}
+
+void TestLogbook::stationAndSatellite() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, fields);
+    std::istringstream in(bytes.toStdString());
+    ReadError refused;
+    const std::unique_ptr<Reader> reader = qrb::logbook::openReader(in, refused);
+    QVERIFY(reader);
+    Record record;
+    QVERIFY(reader->next(record));
+    QCOMPARE(QStringList({text(record.stationCall), text(record.operatorCall),
+                          text(record.propMode), text(record.satName)})
+                 .join('|'),
+             fields);
 }
 
 void TestLogbook::adifBands_data() {
