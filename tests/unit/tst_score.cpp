@@ -11,6 +11,7 @@
 #include "scoring/score.h"
 
 #include <QByteArray>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -626,6 +627,19 @@ void TstScore::reportMarks() {
         {"", "", "JO62", 1, "A-LONG-CALL-BEYOND-12", "", ""},
         {"", "", "JO62", 1, "A-LONG-CALL-BEYOND-12", "", ""}};
     qrb::score::Report report({unique, noSat}, true);
+    // What a consumer of the blocks (a map of the squares) is handed.
+    struct Handed : qrb::score::BlockContactSink {
+        void contact(const qrb::score::Block& block, const qrb::score::BlockContact& c) override {
+            lines << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                         .arg(c.block)
+                         .arg(text(block.square), text(c.square))
+                         .arg(c.band)
+                         .arg(c.qrb)
+                         .arg(text(c.call));
+        }
+        QStringList lines;
+    } handed;
+    report.addSink(handed);
     report.beginFile("a.adi");
     QStringList got;
     qrb::score::Marks marks;
@@ -647,6 +661,8 @@ void TstScore::reportMarks() {
         got << line;
     }
     QCOMPARE(got, expected);
+    QCOMPARE(handed.lines.size(), expected.filter(QRegularExpression("^[0-9]")).size());
+    QCOMPARE(handed.lines.first(), QStringLiteral("0 JO62 JO73 1 2 OK1KT"));
     // Blocks: DL0XYZ from JO62 and from JO63, DL1ABC, and the contacts that
     // name no station.
     QCOMPARE(report.blocks().size(), std::size_t{4});
