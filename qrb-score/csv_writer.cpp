@@ -83,8 +83,12 @@ std::string csvField(std::string_view text) {
 
 void CsvWriter::row(const logbook::Record& record, const ContactScore& contact,
                     const Marks& marks) {
-    date_ = isoDate(record.date);
-    time_ = clockTime(record.time, true);
+    if (!isoDateInto(date_, record.date)) {
+        date_ = isoDate(record.date); // as written, trimmed
+    }
+    if (!clockTimeInto(time_, record.time, true)) {
+        time_ = clockTime(record.time, true);
+    }
     const std::string_view station = trimmedBlanks(record.stationCall).empty()
                                          ? trimmedBlanks(record.operatorCall)
                                          : trimmedBlanks(record.stationCall);

@@ -18,7 +18,12 @@ bool isDigit(char c) {
 }
 
 bool allDigits(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), isDigit);
+    for (const char c : text) {
+        if (!isDigit(c)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 int number(std::string_view digits) {
@@ -54,10 +59,11 @@ void upperInto(std::string& to, std::string_view text) {
     }
 }
 
-// A call of up to twelve digits, letters and strokes packed into a number
-// that no other call shares, never 0; 0 when the call does not fit.
+// A call (trimmed; letters in either case) of up to ten digits, letters and
+// strokes packed into a number below 2^53 that no other call shares, never
+// 0; 0 when the call does not fit.
 std::uint64_t packedCall(std::string_view call) {
-    constexpr std::size_t kLongest = 12;
+    constexpr std::size_t kLongest = 10;
     constexpr std::uint64_t kBase = 38;
     if (call.size() > kLongest) {
         return 0;
@@ -70,6 +76,8 @@ std::uint64_t packedCall(std::string_view call) {
             digit = 1 + static_cast<std::uint64_t>(c - '0');
         } else if (c >= 'A' && c <= 'Z') {
             digit = 11 + static_cast<std::uint64_t>(c - 'A');
+        } else if (c >= 'a' && c <= 'z') {
+            digit = 11 + static_cast<std::uint64_t>(c - 'a');
         } else if (c == '/') {
             digit = 37;
         } else {
@@ -78,6 +86,15 @@ std::uint64_t packedCall(std::string_view call) {
         packed = packed * kBase + digit;
     }
     return packed;
+}
+
+std::uint64_t mixed(std::uint64_t key) {
+    key ^= key >> 31U;
+    key *= 0x7fb5d329728ea185ULL;
+    key ^= key >> 27U;
+    key *= 0x81dadef4bc2dd44dULL;
+    key ^= key >> 33U;
+    return key;
 }
 
 std::uint64_t squareIndex(std::string_view square) {
@@ -109,12 +126,7 @@ public:
 
 private:
     static std::size_t home(std::uint64_t key, std::size_t mask) {
-        key ^= key >> 31U;
-        key *= 0x7fb5d329728ea185ULL;
-        key ^= key >> 27U;
-        key *= 0x81dadef4bc2dd44dULL;
-        key ^= key >> 33U;
-        return static_cast<std::size_t>(key) & mask;
+        return static_cast<std::size_t>(mixed(key)) & mask;
     }
     static bool place(std::vector<std::uint64_t>& slots, std::uint64_t key) {
         const std::size_t mask = slots.size() - 1;
@@ -142,10 +154,68 @@ private:
     std::size_t size_ = 0;
 };
 
+// The calls of one block with the bands each has scored on: a packed call
+// and its ten band bits in one 64-bit word, open addressing, a quarter of
+// the table free at most fill. One look into memory per contact.
+class Report::CallBands {
+public:
+    static constexpr unsigned kBandBits = 10;
+
+    // True when the call had not scored on the band yet; marks it.
+    bool firstOnBand(std::uint64_t packed, int band) {
+        if ((size_ + 1) * 4 > slots_.size() * 3) {
+            grow();
+        }
+        const std::uint64_t bit = std::uint64_t{1} << static_cast<unsigned>(band);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = mixed(packed) & mask;; i = (i + 1) & mask) {
+            std::uint64_t& slot = slots_[i];
+            if (slot == 0) {
+                slot = (packed << kBandBits) | bit;
+                ++size_;
+                return true;
+            }
+            if ((slot >> kBandBits) == packed) {
+                const bool first = (slot & bit) == 0;
+                slot |= bit;
+                return first;
+            }
+        }
+    }
+
+private:
+    void grow() {
+        constexpr std::size_t kFirstSize = 1024;
+        std::vector<std::uint64_t> bigger(slots_.empty() ? kFirstSize : slots_.size() * 2, 0);
+        const std::size_t mask = bigger.size() - 1;
+        for (const std::uint64_t slot : slots_) {
+            if (slot != 0) {
+                std::size_t i = mixed(slot >> kBandBits) & mask;
+                while (bigger[i] != 0) {
+                    i = (i + 1) & mask;
+                }
+                bigger[i] = slot;
+            }
+        }
+        slots_.swap(bigger);
+    }
+
+    std::vector<std::uint64_t> slots_;
+    std::size_t size_ = 0;
+};
+
 std::string isoDate(std::string_view written) {
+    std::string iso;
+    if (!isoDateInto(iso, written)) {
+        iso = trimmed(written);
+    }
+    return iso;
+}
+
+bool isoDateInto(std::string& iso, std::string_view written) {
     const std::string_view text = trimmed(written);
     if ((text.size() != 8 && text.size() != 6) || !allDigits(text)) {
-        return std::string(text);
+        return false;
     }
     const bool shortYear = text.size() == 6;
     const std::size_t yearDigits = shortYear ? 2 : 4;
@@ -157,31 +227,50 @@ std::string isoDate(std::string_view written) {
     const int month = number(text.substr(yearDigits, 2));
     const int day = number(text.substr(yearDigits + 2, 2));
     if (year < 1900 || month < 1 || month > 12 || day < 1 || day > daysIn(month, year)) {
-        return std::string(text);
+        return false;
     }
-    std::string iso = std::to_string(year);
-    iso += '-';
-    iso += text.substr(yearDigits, 2);
-    iso += '-';
-    iso += text.substr(yearDigits + 2, 2);
-    return iso;
+    iso.resize(10);
+    iso[0] = static_cast<char>('0' + year / 1000);
+    iso[1] = static_cast<char>('0' + year / 100 % 10);
+    iso[2] = static_cast<char>('0' + year / 10 % 10);
+    iso[3] = static_cast<char>('0' + year % 10);
+    iso[4] = '-';
+    iso[5] = text[yearDigits];
+    iso[6] = text[yearDigits + 1];
+    iso[7] = '-';
+    iso[8] = text[yearDigits + 2];
+    iso[9] = text[yearDigits + 3];
+    return true;
 }
 
 std::string clockTime(std::string_view written, bool seconds) {
+    std::string clock;
+    if (!clockTimeInto(clock, written, seconds)) {
+        clock = trimmed(written);
+    }
+    return clock;
+}
+
+bool clockTimeInto(std::string& clock, std::string_view written, bool seconds) {
     const std::string_view text = trimmed(written);
     if ((text.size() != 4 && text.size() != 6) || !allDigits(text) ||
         number(text.substr(0, 2)) > 23 || number(text.substr(2, 2)) > 59 ||
         (text.size() == 6 && number(text.substr(4, 2)) > 59)) {
-        return std::string(text);
+        return false;
     }
-    std::string clock(text.substr(0, 2));
-    clock += ':';
-    clock += text.substr(2, 2);
-    if (seconds && text.size() == 6) {
-        clock += ':';
-        clock += text.substr(4, 2);
+    const bool withSeconds = seconds && text.size() == 6;
+    clock.resize(withSeconds ? 8 : 5);
+    clock[0] = text[0];
+    clock[1] = text[1];
+    clock[2] = ':';
+    clock[3] = text[2];
+    clock[4] = text[3];
+    if (withSeconds) {
+        clock[5] = ':';
+        clock[6] = text[4];
+        clock[7] = text[5];
     }
-    return clock;
+    return true;
 }
 
 std::string stationText(const std::string& station) {
@@ -211,9 +300,7 @@ std::size_t Report::blockOf(const std::string& station, const std::string& squar
         const auto [it, added] = blockIndex_.try_emplace(std::move(key), blocks_.size());
         if (added) {
             blocks_.push_back(Block{station, square, {}, {}, {}, {}, {}});
-            for (std::size_t band = 0; band < kBands.size(); ++band) {
-                calls_.push_back(std::make_unique<KeySet>());
-            }
+            calls_.push_back(std::make_unique<CallBands>());
         }
         lastBlock_ = it->second;
         fileInLastBlock_ = false;
@@ -229,11 +316,12 @@ std::size_t Report::blockOf(const std::string& station, const std::string& squar
 }
 
 bool Report::firstOnBand(std::size_t block, int band, std::string_view call) {
-    const std::size_t slot = block * kBands.size() + static_cast<std::size_t>(band);
     if (const std::uint64_t packed = packedCall(call); packed != 0) {
-        return calls_[slot]->insert(packed);
+        return calls_[block]->firstOnBand(packed, band);
     }
-    std::string key = std::to_string(slot);
+    upperInto(call_, call);
+    call = call_;
+    std::string key = std::to_string(block * kBands.size() + static_cast<std::size_t>(band));
     key += ' ';
     key += call;
     return oddCalls_.insert(std::move(key)).second;
@@ -273,8 +361,8 @@ std::size_t Report::judge(const logbook::Record& record, ContactScore& contact, 
                                          : trimmed(record.stationCall);
     upperInto(station_, station);
     const std::size_t index = blockOf(station_, contact.own);
-    upperInto(call_, trimmed(record.call));
-    const bool repeat = !call_.empty() && !firstOnBand(index, contact.band, call_);
+    const std::string_view call = trimmed(record.call);
+    const bool repeat = !call.empty() && !firstOnBand(index, contact.band, call);
     if (repeat && rules_.unique) {
         contact.scored = false;
         contact.reason = reason::kRepeat;
@@ -302,8 +390,8 @@ std::size_t Report::judge(const logbook::Record& record, ContactScore& contact, 
             ++block.sum.squares;
         }
     }
-    date_ = isoDate(record.date);
-    const bool validDate = date_.size() == 10 && date_[4] == '-';
+    // The dates of a block name its pages; the CSV has no use for them.
+    const bool validDate = (tables_ || !sinks_.empty()) && isoDateInto(date_, record.date);
     if (validDate) {
         if (block.firstDate.empty() || date_ < block.firstDate) {
             block.firstDate = date_;

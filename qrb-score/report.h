@@ -33,6 +33,10 @@ std::string isoDate(std::string_view written);
 // A time HHMM or HHMMSS as HH:MM or HH:MM:SS (HH:MM only when `seconds` is
 // false); anything else as written, trimmed.
 std::string clockTime(std::string_view written, bool seconds);
+// The same into `to`, reusing its memory; false (and `to` as it was) when the
+// text is no valid date or time.
+bool isoDateInto(std::string& to, std::string_view written);
+bool clockTimeInto(std::string& to, std::string_view written, bool seconds);
 
 // What is remarkable about a contact that scored.
 struct Marks {
@@ -119,6 +123,7 @@ public:
 
 private:
     class KeySet;
+    class CallBands;
 
     std::size_t blockOf(const std::string& station, const std::string& square);
     bool firstOnBand(std::size_t block, int band, std::string_view call);
@@ -132,11 +137,11 @@ private:
     std::string file_;
     bool fileInLastBlock_ = false;
     std::string station_; // of the contact being judged
-    std::string call_;    // its call, trimmed and upper case
+    std::string call_;    // its call, trimmed and upper case, when it cannot be packed
     std::string date_;
-    // Calls seen per block and band: one set each, of calls packed into 64
-    // bits; calls too long or too odd for that in one set of texts.
-    std::vector<std::unique_ptr<KeySet>> calls_;
+    // The calls seen per block, with their bands: packed into 64 bits; calls
+    // too long or too odd for that in one set of texts.
+    std::vector<std::unique_ptr<CallBands>> calls_;
     std::unordered_set<std::string> oddCalls_;
     std::unique_ptr<KeySet> squares_; // block, band and square worked
     std::vector<std::pair<std::string_view, std::uint64_t>> skipped_;
