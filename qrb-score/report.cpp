@@ -161,6 +161,11 @@ class Report::CallBands {
 public:
     static constexpr unsigned kBandBits = 10;
 
+    // The slot where a look for the call starts.
+    std::uint64_t peek(std::uint64_t packed) const {
+        return slots_.empty() ? 0 : slots_[mixed(packed) & (slots_.size() - 1)];
+    }
+
     // True when the call had not scored on the band yet; marks it.
     bool firstOnBand(std::uint64_t packed, int band) {
         if ((size_ + 1) * 4 > slots_.size() * 3) {
@@ -313,6 +318,20 @@ std::size_t Report::blockOf(const std::string& station, const std::string& squar
         fileInLastBlock_ = true;
     }
     return lastBlock_;
+}
+
+void Report::expect(const logbook::Record* records, std::size_t count) {
+    if (calls_.empty()) {
+        return;
+    }
+    const CallBands& calls = *calls_[lastBlock_];
+    // Loads that depend on nothing before them: the processor has them
+    // under way together.
+    std::uint64_t seen = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        seen ^= calls.peek(packedCall(trimmed(records[k].call)));
+    }
+    expected_ ^= seen;
 }
 
 bool Report::firstOnBand(std::size_t block, int band, std::string_view call) {

@@ -107,6 +107,11 @@ public:
     // reason. Returns the block of a contact that still scores.
     std::size_t judge(const logbook::Record& record, ContactScore& contact, Marks& marks);
 
+    // Looks at the calls of contacts about to be judged, all at once, so
+    // that the memory judge() will want for them is fetched together rather
+    // than one contact after the other. Speed only.
+    void expect(const logbook::Record* records, std::size_t count);
+
     // Told of every contact that counts, as it comes.
     void addSink(BlockContactSink& sink) { sinks_.push_back(&sink); }
 
@@ -148,6 +153,7 @@ private:
     std::uint64_t skippedTotal_ = 0;
     std::vector<std::string> withoutOwn_;
     std::vector<BlockContactSink*> sinks_;
+    std::uint64_t expected_ = 0; // what expect() read, kept so that it is read
 };
 
 // ADIF PROP_MODE "SAT", or a satellite named in SAT_NAME.
