@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <unordered_map>
 
 namespace qrb::score {
@@ -62,6 +63,21 @@ void upperInto(std::string& to, std::string_view text) {
 // A call (trimmed; letters in either case) of up to ten digits, letters and
 // strokes packed into a number below 2^53 that no other call shares, never
 // 0; 0 when the call does not fit.
+// The digit of each byte in a packed call: 1–10 for 0–9, 11–36 for the
+// letters in either case, 37 for the stroke; 0 for any other byte.
+constexpr std::array<std::uint8_t, 256> kCallDigit = [] {
+    std::array<std::uint8_t, 256> digits{};
+    for (int c = '0'; c <= '9'; ++c) {
+        digits[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(1 + c - '0');
+    }
+    for (int c = 'A'; c <= 'Z'; ++c) {
+        digits[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(11 + c - 'A');
+        digits[static_cast<std::size_t>(c - 'A' + 'a')] = static_cast<std::uint8_t>(11 + c - 'A');
+    }
+    digits['/'] = 37;
+    return digits;
+}();
+
 std::uint64_t packedCall(std::string_view call) {
     constexpr std::size_t kLongest = 10;
     constexpr std::uint64_t kBase = 38;
@@ -69,23 +85,13 @@ std::uint64_t packedCall(std::string_view call) {
         return 0;
     }
     std::uint64_t packed = 0;
+    bool odd = false;
     for (auto it = call.rbegin(); it != call.rend(); ++it) {
-        const char c = *it;
-        std::uint64_t digit = 0;
-        if (isDigit(c)) {
-            digit = 1 + static_cast<std::uint64_t>(c - '0');
-        } else if (c >= 'A' && c <= 'Z') {
-            digit = 11 + static_cast<std::uint64_t>(c - 'A');
-        } else if (c >= 'a' && c <= 'z') {
-            digit = 11 + static_cast<std::uint64_t>(c - 'a');
-        } else if (c == '/') {
-            digit = 37;
-        } else {
-            return 0;
-        }
+        const std::uint8_t digit = kCallDigit[static_cast<unsigned char>(*it)];
+        odd = odd || digit == 0;
         packed = packed * kBase + digit;
     }
-    return packed;
+    return odd ? 0 : packed;
 }
 
 std::uint64_t mixed(std::uint64_t key) {
@@ -327,15 +333,22 @@ void Report::expect(const logbook::Record* records, std::size_t count) {
     const CallBands& calls = *calls_[lastBlock_];
     // Loads that depend on nothing before them: the processor has them
     // under way together.
+    aheadRecords_.clear();
+    aheadPacked_.clear();
+    aheadNext_ = 0;
     std::uint64_t seen = 0;
     for (std::size_t k = 0; k < count; ++k) {
-        seen ^= calls.peek(packedCall(trimmed(records[k].call)));
+        const std::uint64_t packed = packedCall(trimmed(records[k].call));
+        aheadRecords_.push_back(&records[k]);
+        aheadPacked_.push_back(packed);
+        seen ^= calls.peek(packed);
     }
     expected_ ^= seen;
 }
 
-bool Report::firstOnBand(std::size_t block, int band, std::string_view call) {
-    if (const std::uint64_t packed = packedCall(call); packed != 0) {
+bool Report::firstOnBand(std::size_t block, int band, std::string_view call,
+                         std::optional<std::uint64_t> ahead) {
+    if (const std::uint64_t packed = ahead ? *ahead : packedCall(call); packed != 0) {
         return calls_[block]->firstOnBand(packed, band);
     }
     upperInto(call_, call);
@@ -360,6 +373,11 @@ void Report::countSkipped(std::string_view reason) {
 std::size_t Report::judge(const logbook::Record& record, ContactScore& contact, Marks& marks) {
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     marks = Marks{};
+    // The call as expect() packed it, if it saw this contact.
+    std::optional<std::uint64_t> ahead;
+    if (aheadNext_ < aheadRecords_.size() && aheadRecords_[aheadNext_] == &record) {
+        ahead = aheadPacked_[aheadNext_++];
+    }
     if (!contact.scored) {
         countSkipped(contact.reason);
         if (contact.reason == reason::kOwnMissing &&
@@ -381,7 +399,7 @@ std::size_t Report::judge(const logbook::Record& record, ContactScore& contact, 
     upperInto(station_, station);
     const std::size_t index = blockOf(station_, contact.own);
     const std::string_view call = trimmed(record.call);
-    const bool repeat = !call.empty() && !firstOnBand(index, contact.band, call);
+    const bool repeat = !call.empty() && !firstOnBand(index, contact.band, call, ahead);
     if (repeat && rules_.unique) {
         contact.scored = false;
         contact.reason = reason::kRepeat;

@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -131,7 +132,8 @@ private:
     class CallBands;
 
     std::size_t blockOf(const std::string& station, const std::string& square);
-    bool firstOnBand(std::size_t block, int band, std::string_view call);
+    bool firstOnBand(std::size_t block, int band, std::string_view call,
+                     std::optional<std::uint64_t> packed);
     void countSkipped(std::string_view reason);
 
     Rules rules_;
@@ -154,6 +156,9 @@ private:
     std::vector<std::string> withoutOwn_;
     std::vector<BlockContactSink*> sinks_;
     std::uint64_t expected_ = 0; // what expect() read, kept so that it is read
+    std::vector<const logbook::Record*> aheadRecords_; // the contacts expect() saw
+    std::vector<std::uint64_t> aheadPacked_;           // and their packed calls
+    std::size_t aheadNext_ = 0;
 };
 
 // ADIF PROP_MODE "SAT", or a satellite named in SAT_NAME.
