@@ -70,9 +70,10 @@ constexpr std::array<std::uint8_t, 256> kCallDigit = [] {
     for (int c = '0'; c <= '9'; ++c) {
         digits[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(1 + c - '0');
     }
-    for (int c = 'A'; c <= 'Z'; ++c) {
-        digits[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(11 + c - 'A');
-        digits[static_cast<std::size_t>(c - 'A' + 'a')] = static_cast<std::uint8_t>(11 + c - 'A');
+    for (int letter = 0; letter < 26; ++letter) {
+        const auto digit = static_cast<std::uint8_t>(11 + letter);
+        digits[static_cast<std::size_t>('A') + static_cast<std::size_t>(letter)] = digit;
+        digits[static_cast<std::size_t>('a') + static_cast<std::size_t>(letter)] = digit;
     }
     digits['/'] = 37;
     return digits;
