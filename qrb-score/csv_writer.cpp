@@ -66,6 +66,18 @@ char* putField(char* to, std::string_view text) {
     return to;
 }
 
+// The date as YYYY-MM-DD and the time as HH:MM or HH:MM:SS, straight into
+// the row; a text that is neither is written as the file has it, trimmed.
+char* putDate(char* to, std::string_view written) {
+    const std::size_t size = isoDateChars(to, written);
+    return size != 0 ? to + size : putField(to, isoDate(written));
+}
+
+char* putTime(char* to, std::string_view written) {
+    const std::size_t size = clockTimeChars(to, written, true);
+    return size != 0 ? to + size : putField(to, clockTime(written, true));
+}
+
 constexpr std::size_t kNumberDigits = 20;
 
 char* putNumber(char* to, std::uint64_t value) {
@@ -83,21 +95,16 @@ std::string csvField(std::string_view text) {
 
 void CsvWriter::row(const logbook::Record& record, const ContactScore& contact,
                     const Marks& marks) {
-    if (!isoDateInto(date_, record.date)) {
-        date_ = isoDate(record.date); // as written, trimmed
-    }
-    if (!clockTimeInto(time_, record.time, true)) {
-        time_ = clockTime(record.time, true);
-    }
     const std::string_view station = trimmedBlanks(record.stationCall).empty()
                                          ? trimmedBlanks(record.operatorCall)
                                          : trimmedBlanks(record.stationCall);
     // Room for every field quoted with each of its bytes doubled, and for the
     // numbers, commas and words around them.
-    constexpr std::size_t kFixed = 128;
+    // A valid date or time is written in its own form, any other as it is.
+    constexpr std::size_t kFixed = 128 + kIsoDateChars + kClockTimeChars;
     const std::size_t bound =
         file_.size() + kFixed +
-        2 * (record.call.size() + date_.size() + time_.size() + contact.own.size() +
+        2 * (record.call.size() + record.date.size() + record.time.size() + contact.own.size() +
              contact.loc.size() + contact.reason.size() + station.size());
     std::string spill;
     char* const start =
@@ -109,9 +116,9 @@ void CsvWriter::row(const logbook::Record& record, const ContactScore& contact,
     *to++ = ',';
     to = putField(to, record.call);
     *to++ = ',';
-    to = putField(to, date_);
+    to = putDate(to, record.date);
     *to++ = ',';
-    to = putField(to, time_);
+    to = putTime(to, record.time);
     *to++ = ',';
     to = putField(to, contact.own);
     *to++ = ',';

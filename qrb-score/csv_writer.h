@@ -33,8 +33,6 @@ private:
     OutputBuffer& out_;
     std::array<std::string, kBands.size()> captions_; // of the band buttons
     std::string file_; // the file column, already quoted where needed
-    std::string date_; // of the row being written
-    std::string time_;
 };
 
 // A CSV field: as it is, or in double quotes with its quotes doubled when it

@@ -224,10 +224,10 @@ std::string isoDate(std::string_view written) {
     return iso;
 }
 
-bool isoDateInto(std::string& iso, std::string_view written) {
+std::size_t isoDateChars(char* iso, std::string_view written) {
     const std::string_view text = trimmed(written);
     if ((text.size() != 8 && text.size() != 6) || !allDigits(text)) {
-        return false;
+        return 0;
     }
     const bool shortYear = text.size() == 6;
     const std::size_t yearDigits = shortYear ? 2 : 4;
@@ -239,9 +239,8 @@ bool isoDateInto(std::string& iso, std::string_view written) {
     const int month = number(text.substr(yearDigits, 2));
     const int day = number(text.substr(yearDigits + 2, 2));
     if (year < 1900 || month < 1 || month > 12 || day < 1 || day > daysIn(month, year)) {
-        return false;
+        return 0;
     }
-    iso.resize(10);
     iso[0] = static_cast<char>('0' + year / 1000);
     iso[1] = static_cast<char>('0' + year / 100 % 10);
     iso[2] = static_cast<char>('0' + year / 10 % 10);
@@ -252,6 +251,16 @@ bool isoDateInto(std::string& iso, std::string_view written) {
     iso[7] = '-';
     iso[8] = text[yearDigits + 2];
     iso[9] = text[yearDigits + 3];
+    return kIsoDateChars;
+}
+
+bool isoDateInto(std::string& iso, std::string_view written) {
+    std::array<char, kIsoDateChars> chars{};
+    const std::size_t size = isoDateChars(chars.data(), written);
+    if (size == 0) {
+        return false;
+    }
+    iso.assign(chars.data(), size);
     return true;
 }
 
@@ -263,25 +272,35 @@ std::string clockTime(std::string_view written, bool seconds) {
     return clock;
 }
 
-bool clockTimeInto(std::string& clock, std::string_view written, bool seconds) {
+std::size_t clockTimeChars(char* clock, std::string_view written, bool seconds) {
     const std::string_view text = trimmed(written);
     if ((text.size() != 4 && text.size() != 6) || !allDigits(text) ||
         number(text.substr(0, 2)) > 23 || number(text.substr(2, 2)) > 59 ||
         (text.size() == 6 && number(text.substr(4, 2)) > 59)) {
-        return false;
+        return 0;
     }
     const bool withSeconds = seconds && text.size() == 6;
-    clock.resize(withSeconds ? 8 : 5);
     clock[0] = text[0];
     clock[1] = text[1];
     clock[2] = ':';
     clock[3] = text[2];
     clock[4] = text[3];
-    if (withSeconds) {
-        clock[5] = ':';
-        clock[6] = text[4];
-        clock[7] = text[5];
+    if (!withSeconds) {
+        return 5;
     }
+    clock[5] = ':';
+    clock[6] = text[4];
+    clock[7] = text[5];
+    return kClockTimeChars;
+}
+
+bool clockTimeInto(std::string& clock, std::string_view written, bool seconds) {
+    std::array<char, kClockTimeChars> chars{};
+    const std::size_t size = clockTimeChars(chars.data(), written, seconds);
+    if (size == 0) {
+        return false;
+    }
+    clock.assign(chars.data(), size);
     return true;
 }
 
@@ -400,7 +419,12 @@ std::size_t Report::judge(const logbook::Record& record, ContactScore& contact, 
     const std::string_view station = trimmed(record.stationCall).empty()
                                          ? trimmed(record.operatorCall)
                                          : trimmed(record.stationCall);
-    upperInto(station_, station);
+    // A log names the same station on nearly every contact: it is upper-cased
+    // only when the text changes.
+    if (station != stationWritten_) {
+        stationWritten_ = station;
+        upperInto(station_, station);
+    }
     const std::size_t index = blockOf(station_, contact.own);
     const std::string_view call = trimmed(record.call);
     const bool repeat = !call.empty() && !firstOnBand(index, contact.band, call, ahead);

@@ -10,6 +10,7 @@
 #include "scoring/bands.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -38,6 +39,13 @@ std::string clockTime(std::string_view written, bool seconds);
 // text is no valid date or time.
 bool isoDateInto(std::string& to, std::string_view written);
 bool clockTimeInto(std::string& to, std::string_view written, bool seconds);
+// The same written to `to`, which has room for the longest: the number of
+// characters written, 0 (and nothing written) when the text is no valid date
+// or time. For output written straight into a buffer, row after row.
+inline constexpr std::size_t kIsoDateChars = 10;  // YYYY-MM-DD
+inline constexpr std::size_t kClockTimeChars = 8; // HH:MM:SS
+std::size_t isoDateChars(char* to, std::string_view written);
+std::size_t clockTimeChars(char* to, std::string_view written, bool seconds);
 
 // What is remarkable about a contact that scored.
 struct Marks {
@@ -143,8 +151,9 @@ private:
     std::size_t lastBlock_ = 0;
     std::string file_;
     bool fileInLastBlock_ = false;
-    std::string station_; // of the contact being judged
-    std::string call_;    // its call, trimmed and upper case, when it cannot be packed
+    std::string station_;        // of the contact being judged, upper case
+    std::string stationWritten_; // the same as the file writes it, trimmed
+    std::string call_;           // its call, trimmed and upper case, when it cannot be packed
     std::string date_;
     // The calls seen per block, with their bands: packed into 64 bits; calls
     // too long or too odd for that in one set of texts.
