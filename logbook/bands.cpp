@@ -33,30 +33,6 @@ constexpr std::array<NamedBand, 10> kAdifBands{{
     {"6MM", 9},
 }};
 
-// A band name of up to seven bytes, upper case, and its length in one word,
-// so that two names are equal exactly when their words are; 0 for a longer
-// name, which is none of the ten.
-constexpr std::uint64_t nameWord(std::string_view name) {
-    constexpr std::size_t kLongest = 7;
-    if (name.size() > kLongest) {
-        return 0;
-    }
-    std::uint64_t word = name.size();
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(detail::toUpperAscii(name[i]));
-        word |= std::uint64_t{byte} << (8 * (i + 1));
-    }
-    return word;
-}
-
-constexpr std::array<std::uint64_t, kAdifBands.size()> kAdifWords = [] {
-    std::array<std::uint64_t, kAdifBands.size()> words{};
-    for (std::size_t i = 0; i < kAdifBands.size(); ++i) {
-        words[i] = nameWord(kAdifBands[i].name);
-    }
-    return words;
-}();
-
 // Band edges in whole MHz, both included.
 struct Range {
     std::uint64_t low;
@@ -175,17 +151,12 @@ std::optional<int> bandFromAdif(std::string_view band, std::string_view freqMhz)
     // A band that is named but is none of the ten stays without a band even
     // when the frequency would name one: the two disagree, and the name is
     // what the operator chose.
-    // Every contact asks this: the name is folded into one word and held
-    // against the ten words at once, without a branch per name.
-    const std::uint64_t word = nameWord(name);
-    int found = -1;
-    for (std::size_t i = 0; i < kAdifBands.size(); ++i) {
-        found = word == kAdifWords[i] ? kAdifBands[i].index : found;
+    for (const NamedBand& known : kAdifBands) {
+        if (detail::equalsNoCase(name, known.name)) {
+            return known.index;
+        }
     }
-    if (found < 0) {
-        return std::nullopt;
-    }
-    return found;
+    return std::nullopt;
 }
 
 std::optional<int> bandFromEdi(std::string_view pband) {
