@@ -4,97 +4,127 @@
 #include "app/appearance.h"
 #include "app/line_list.h"
 #include "app/print_notice.h"
-#include "input/help_text.h"
 #include "input/key_filter.h"
-#include "output/log_line.h"
-#include "output/qt/qt_printer.h"
+#include "output/printer.h"
 
+#include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QFocusEvent>
+#include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
+
+namespace {
+
+QString fromStd(const std::u16string& text) {
+    return QString::fromStdU16String(text);
+}
+
+// The cursor and selection of a field as the session counts them.
+qrb::Caret caretOf(const QLineEdit* field) {
+    qrb::Caret caret;
+    caret.cursor = field->cursorPosition();
+    if (field->hasSelectedText()) {
+        caret.selectionStart = field->selectionStart();
+        caret.selectionLength = field->selectionLength();
+    }
+    return caret;
+}
+
+} // namespace
 
 Telvor::Telvor(qrb::Printer& printer, QWidget* parent) : QWidget(parent), printer_(printer) {
     buildControls();
 
-    connect(OK1, &QPushButton::clicked, this, &Telvor::onEnd);
-    connect(OK2, &QPushButton::clicked, this, &Telvor::onOk);
-    connect(DRU, &QPushButton::clicked, this, &Telvor::onPrint);
-    connect(INF, &QPushButton::clicked, this, &Telvor::onInfo);
-    connect(bandGroup_, &QButtonGroup::idClicked, this, &Telvor::onBand);
-    for (QLineEdit* entry : {LOC1, LOC2, QTH2}) {
-        entry->installEventFilter(this);
+    for (const Id id : {Id::OK1, Id::OK2, Id::DRU, Id::INF}) {
+        connect(static_cast<QAbstractButton*>(widget(id)), &QAbstractButton::clicked, this,
+                [this, id] { apply(session_.click(id)); });
+    }
+    connect(bandGroup_, &QButtonGroup::idClicked, this,
+            [this](int band) { apply(session_.click(qrb::layout::bandButton(band))); });
+    for (const Id id : {Id::LOC1, Id::LOC2, Id::QTH2}) {
+        // A paste, Delete or a shortcut changes a field without a key of the filter.
+        connect(lineEdit(id), &QLineEdit::textEdited, this, [this, id] { edited(id); });
+    }
+    for (QWidget* control : widgets_) {
+        control->installEventFilter(this);
     }
     // The window goes on taking keys and clicks while the print server is
     // asked; a failure shows up beside DRU when it is known. The lines on
     // standard error carry the program's name.
-    if (auto* real = dynamic_cast<QtPrinter*>(&printer_)) {
-        real->setInBackground(true);
-        real->setProgramName(QStringLiteral("qrb-punkte"));
-        connect(real, &QtPrinter::notPrinted, this, &Telvor::showPrintFailure);
-        printerReports_ = true;
-    }
+    printer_.printForWindow(u"qrb-punkte");
+    printer_.setFailureListener(
+        [this](const std::u16string& reason) { showPrintFailure(fromStd(reason)); });
 }
 
-Telvor::~Telvor() = default;
+Telvor::~Telvor() {
+    printer_.setFailureListener({});
+}
 
 void Telvor::start() {
     show();
-    QRBPK_INI();
-    INFO_EIN();
-    look::setBackColor(LOC1, look::kLightGreen);
-    LOC1->setEnabled(true);
-    LOC1->setFocus();
-    QTH2->setEnabled(true);
-    LIST0->addLine(
-        QString::fromUtf16(qrb::kLogHeader.data(), static_cast<qsizetype>(qrb::kLogHeader.size())));
-    LIST1->addLine(QString());
-}
-
-void Telvor::onEnd() {
-    emit endRequested();
+    apply(session_.start());
 }
 
 void Telvor::closeEvent(QCloseEvent* event) {
     event->accept();
-    emit endRequested();
+    apply(session_.close());
 }
 
-// The help panel about the old QTH-Kenner.
-void Telvor::INFO_EIN() {
-    for (std::u16string_view line : qrb::kHelpLines) {
-        LIST3->addLine(QString::fromUtf16(line.data(), static_cast<qsizetype>(line.size())));
+QLineEdit* Telvor::lineEdit(Id id) const {
+    return static_cast<QLineEdit*>(widget(id));
+}
+
+LineList* Telvor::lineList(Id id) const {
+    return static_cast<LineList*>(widget(id));
+}
+
+std::optional<qrb::layout::Id> Telvor::idOf(const QObject* object) const {
+    for (std::size_t i = 0; i < widgets_.size(); ++i) {
+        if (widgets_[i] == object) {
+            return static_cast<Id>(i);
+        }
     }
-}
-
-void Telvor::onInfo() {
-    st_.INF_ZAEHL = qrb::nextClickCount(st_.INF_ZAEHL);
-    LIST3->setVisible(qrb::helpShown(st_.INF_ZAEHL));
+    return std::nullopt;
 }
 
 // The three entry fields see every key that delivers a character before they
 // insert it: printable characters, Backspace and Enter. Everything else (Tab,
-// arrows, Delete, shortcuts such as Ctrl+V) goes to the field untouched.
+// arrows, Delete, shortcuts such as Ctrl+V) goes to the field untouched. Every
+// control tells the session when it gets the focus.
 bool Telvor::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() != QEvent::KeyPress) {
+    // Paints, moves and the like pass untouched and at once.
+    if (event->type() != QEvent::FocusIn && event->type() != QEvent::KeyPress) {
         return QWidget::eventFilter(watched, event);
     }
-    Entry entry = Entry::Loc1;
-    if (watched == LOC2) {
-        entry = Entry::Loc2;
-    } else if (watched == QTH2) {
-        entry = Entry::Qth2;
-    } else if (watched != LOC1) {
+    const std::optional<Id> id = idOf(watched);
+    if (!id) {
         return QWidget::eventFilter(watched, event);
     }
-    const auto* key = static_cast<QKeyEvent*>(event);
-    QString text = key->text();
+    if (event->type() == QEvent::FocusIn) {
+        if (!applying_) {
+            const auto reason = static_cast<QFocusEvent*>(event)->reason();
+            const bool byTab = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason;
+            apply(session_.focusMoved(id, byTab));
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+    if (event->type() == QEvent::KeyPress &&
+        (*id == Id::LOC1 || *id == Id::LOC2 || *id == Id::QTH2)) {
+        return keyPress(*id, *static_cast<QKeyEvent*>(event));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool Telvor::keyPress(Id field, const QKeyEvent& key) {
+    QString text = key.text();
     if (text.isEmpty()) {
         // Some platforms deliver Enter and Backspace without their character.
-        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) {
             text = QChar(qrb::kEnter);
-        } else if (key->key() == Qt::Key_Backspace) {
+        } else if (key.key() == Qt::Key_Backspace) {
             text = QChar(qrb::kBackspace);
         }
     }
@@ -105,7 +135,7 @@ bool Telvor::eventFilter(QObject* watched, QEvent* event) {
             continue;
         }
         handled = true;
-        onKey(entry, code);
+        apply(session_.key(field, code, caretOf(lineEdit(field))));
         if (code == qrb::kEnter) {
             break;
         }
@@ -113,23 +143,105 @@ bool Telvor::eventFilter(QObject* watched, QEvent* event) {
     return handled;
 }
 
-QLineEdit* Telvor::field(Entry entry) const {
-    switch (entry) {
-    case Entry::Loc1:
-        return LOC1;
-    case Entry::Loc2:
-        return LOC2;
-    case Entry::Qth2:
-        break;
-    }
-    return QTH2;
+void Telvor::edited(Id field) {
+    const QLineEdit* entry = lineEdit(field);
+    apply(session_.edited(field, entry->text().toStdU16String(), caretOf(entry)));
 }
 
-// An input in error turns light red and gets the focus back, where the field
-// can take it, so that the next key starts the entry anew.
-void Telvor::markWrong(QLineEdit* entry) {
-    look::setBackColor(entry, look::kLightRed);
-    if (entry->isEnabled()) {
-        entry->setFocus();
+void Telvor::apply(const qrb::Changes& changes) {
+    applying_ = true;
+    for (std::size_t i = 0; i < qrb::layout::kControlCount; ++i) {
+        const auto id = static_cast<Id>(i);
+        if (changes.controls[i]) {
+            applyControl(id);
+        }
+        if (const std::size_t added = changes.appended[i]; added > 0) {
+            const std::vector<std::u16string>& lines = session_.lines(id);
+            LineList* list = lineList(id);
+            for (std::size_t at = lines.size() - added; at < lines.size(); ++at) {
+                list->addLine(fromStd(lines[at]));
+            }
+        }
     }
+    // The focus where the session has it; switching a focused control off
+    // may have moved it in between.
+    if (const std::optional<Id> focus = session_.focus()) {
+        if (!widget(*focus)->hasFocus()) {
+            widget(*focus)->setFocus();
+        }
+    } else if (QWidget* current = focusWidget(); current != nullptr && idOf(current)) {
+        current->clearFocus();
+    }
+    applying_ = false;
+    if (changes.print) {
+        print(*changes.print);
+    }
+    if (changes.ended) {
+        emit endRequested();
+    }
+}
+
+void Telvor::applyControl(Id id) {
+    const qrb::ControlState& state = session_.state(id);
+    QWidget* control = widget(id);
+    look::setBackColor(control, state.backColor);
+    switch (qrb::layout::control(id).kind) {
+    case qrb::layout::Kind::TextField:
+    case qrb::layout::Kind::DisplayField: {
+        auto* field = lineEdit(id);
+        const QString text = fromStd(state.text);
+        if (field->text() != text) {
+            field->setText(text);
+        }
+        if (state.caret.selectionLength > 0) {
+            field->setSelection(state.caret.selectionStart, state.caret.selectionLength);
+        } else if (field->cursorPosition() != state.caret.cursor || field->hasSelectedText()) {
+            field->setCursorPosition(state.caret.cursor);
+        }
+        break;
+    }
+    case qrb::layout::Kind::OptionButton: {
+        auto* option = static_cast<QAbstractButton*>(control);
+        if (option->isChecked() != state.checked) {
+            // An exclusive group refuses to uncheck its checked button.
+            bandGroup_->setExclusive(false);
+            option->setChecked(state.checked);
+            bandGroup_->setExclusive(true);
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    if (control->isEnabled() != state.enabled) {
+        control->setEnabled(state.enabled);
+    }
+    if (control->isVisibleTo(this) != state.visible) {
+        control->setVisible(state.visible);
+    }
+}
+
+// Printing changes nothing in the window, whether or not a printer took the
+// job: a failure is shown in a note beside DRU that goes away by itself, and
+// the printer says why on standard error.
+void Telvor::print(const qrb::PrintJob& job) {
+    // A note about an earlier print would now speak of this one.
+    if (printNotice_) {
+        printNotice_->hide();
+    }
+    const qrb::PrintOutcome outcome = printer_.print(job);
+    if (!outcome.accepted) {
+        showPrintFailure(fromStd(outcome.reason));
+    }
+}
+
+void Telvor::showPrintFailure(const QString& reason) {
+    if (!printNotice_) {
+        printNotice_ = std::make_unique<PrintNotice>();
+    }
+    QString text = QStringLiteral("Nicht gedruckt");
+    if (!reason.isEmpty()) {
+        text += QStringLiteral(": ") + reason;
+    }
+    printNotice_->showBelow(widget(Id::DRU), text);
 }

@@ -5,7 +5,7 @@
 // keys and clicks go through QTest to the controls found by their names.
 
 #include "app/telvor.h"
-#include "output/printer.h"
+#include "output/recording_printer.h"
 
 #include <QString>
 #include <memory>
@@ -16,15 +16,6 @@ class QPushButton;
 class QRadioButton;
 
 namespace bench {
-
-// Printing is not measured: this printer takes every job and does nothing.
-class NullPrinter : public qrb::Printer {
-public:
-    void setFontFace(std::u16string_view /*face*/) override {}
-    void setFontSize(double /*points*/) override {}
-    void printLine(std::u16string_view /*line*/) override {}
-    bool endDocument() override { return true; }
-};
 
 // Whether the events that a step leaves behind (repaints above all) are
 // handled right after it, as between the keys of a person typing, or not at
@@ -70,7 +61,8 @@ public:
 private:
     void typeAndEnter(QLineEdit* field, const QString& text, Repaint repaint);
 
-    NullPrinter printer_;
+    // Printing is not measured.
+    qrb::RecordingPrinter printer_;
     std::unique_ptr<Telvor> window_;
     QLineEdit* loc1_ = nullptr;
     QLineEdit* loc2_ = nullptr;

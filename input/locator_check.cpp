@@ -56,4 +56,12 @@ LocatorCheck checkLocator(std::u16string_view text) {
     return result;
 }
 
+LocatorCheck checkCompletedLocator(std::u16string_view text) {
+    LocatorCheck check = checkLocator(text);
+    if (check.text.size() < kSquareLength) {
+        check.error = true;
+    }
+    return check;
+}
+
 } // namespace qrb

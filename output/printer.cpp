@@ -32,15 +32,14 @@ std::vector<std::u16string> printedLines(const std::vector<std::u16string>& head
     return lines;
 }
 
+PrintJob logPrintJob(const std::vector<std::u16string>& header,
+                     const std::vector<std::u16string>& log) {
+    return {u"Courier New", 10, printedLines(header, log)};
+}
+
 bool printLog(Printer& printer, const std::vector<std::u16string>& header,
               const std::vector<std::u16string>& log) {
-    // A fixed-pitch font keeps the columns of the log under their names.
-    printer.setFontFace(u"Courier New");
-    printer.setFontSize(10);
-    for (const std::u16string& line : printedLines(header, log)) {
-        printer.printLine(line);
-    }
-    return printer.endDocument();
+    return printer.print(logPrintJob(header, log)).accepted;
 }
 
 } // namespace qrb

@@ -156,11 +156,9 @@ LogLocator judgeLocator(std::string_view fileText) {
     for (char16_t& c : typed) {
         c = toUpperKey(c);
     }
-    const LocatorCheck check = checkLocator(typed);
-    // The check lets a text shorter than a square pass; the window refuses
-    // to score it, and so does this.
-    constexpr std::size_t kSquareLength = 4;
-    if (check.error || check.text.size() < kSquareLength) {
+    // The same check as the window's on Enter: a whole square or nothing.
+    const LocatorCheck check = checkCompletedLocator(typed);
+    if (check.error) {
         result.verdict = LogLocator::Verdict::Invalid;
         return result;
     }

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "qrb-score/fd_input.h"
 
+#include "qrb-score/platform.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 namespace qrb::score {
 
@@ -16,10 +17,7 @@ std::size_t FdInput::readSome(char* into, std::size_t size) {
     if (atEnd_) {
         return 0;
     }
-    ssize_t got = 0;
-    do {
-        got = ::read(fd_, into, size);
-    } while (got < 0 && errno == EINTR);
+    const long long got = readFd(fd_, into, size);
     if (got <= 0) {
         // A failed read ends the input like its end; error() tells them apart.
         if (got < 0) {

@@ -2,35 +2,28 @@
 // qrb-score: scores whole logbooks (ADIF, ADX, EDI) for the EU-UKW-Diplom,
 // every contact by the window's rules, as a text log or as CSV.
 #include "logbook/logbook.h"
-#include "output/log_line.h"
-#include "output/page_layout.h"
-#include "output/printer.h"
-#include "output/qt/qt_printer.h"
 #include "qrb-score/contact.h"
 #include "qrb-score/csv_writer.h"
 #include "qrb-score/fd_input.h"
 #include "qrb-score/file_list.h"
 #include "qrb-score/output_buffer.h"
+#include "qrb-score/platform.h"
+#include "qrb-score/print_report.h"
 #include "qrb-score/report.h"
 #include "qrb-score/text_log.h"
 #include "qrb-score/xlsx_writer.h"
 #include "qrb_version.h"
 
-#include <QGuiApplication>
-#include <QString>
 #include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
 #include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -192,7 +185,7 @@ std::string systemError(int error) {
 class Progress {
 public:
     Progress(std::string_view file, const std::uint64_t& contacts)
-        : file_(file), contacts_(contacts), enabled_(isatty(STDERR_FILENO) == 1),
+        : file_(file), contacts_(contacts), enabled_(qrb::score::stderrIsTerminal()),
           start_(Clock::now()) {}
     ~Progress() { clear(); }
     Progress(const Progress&) = delete;
@@ -244,31 +237,15 @@ struct Outputs {
 // Scores one logbook into the outputs. False (and a message) when it could
 // not be read to its end; the contacts before that are scored all the same.
 bool scoreFile(const std::string& name, ContactScorer& scorer, Outputs outputs) {
-    const bool standardInput = name == "-";
-    const int fd = standardInput ? STDIN_FILENO : ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        say(name + ": " + systemError(errno));
+    const qrb::score::InputFile file(name);
+    if (file.fd() < 0) {
+        say(name + ": " + systemError(file.error()));
         return false;
     }
-    struct FdCloser {
-        int fd;
-        bool close;
-        ~FdCloser() {
-            if (close) {
-                ::close(fd);
-            }
-        }
-    } closer{fd, !standardInput};
-    struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
-        say(name + ": " + systemError(EISDIR));
-        return false;
-    }
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
 
     std::uint64_t contacts = 0;
     Progress progress(name, contacts);
-    qrb::score::FdInput input(fd);
+    qrb::score::FdInput input(file.fd());
     input.onBlock([&progress](std::uint64_t bytes) { progress.update(bytes); });
     std::istream stream(&input);
 
@@ -367,44 +344,24 @@ std::u16string reportTitle(const qrb::score::Report& report) {
     return qrb::score::decodeUtf8(title);
 }
 
-// The text log through the window's printing, with a title and page numbers
-// on every page and the rule under the column header of every block.
-int printText(const std::vector<std::u16string>& text, const std::u16string& title,
-              const std::optional<std::string>& pdf, char* program) {
-    // Nothing is shown, so no display is needed; a platform the user chose is
-    // kept.
-    if (const char* platform = std::getenv("QT_QPA_PLATFORM");
-        platform == nullptr || *platform == '\0') {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    // The printer says in one line what went wrong; Qt's own remarks on the
-    // way (a runtime directory it made up, a font it replaced) are not for
-    // the user of a command.
-    qInstallMessageHandler(+[](QtMsgType, const QMessageLogContext&, const QString&) {});
-    int qtArgc = 1;
-    char* qtArgv[] = {program, nullptr};
-    const QGuiApplication app(qtArgc, qtArgv);
-
-    QtPrinter printer;
-    if (pdf) {
-        printer.setOutputFile(QString::fromLocal8Bit(pdf->c_str()));
-    }
-    printer.setPageTitle(QString::fromStdU16String(title));
-    printer.setFontFace(u"Courier New");
-    printer.setFontSize(10);
-    for (const std::u16string& line :
-         qrb::ruledLines(text, qrb::score::decodeUtf8(qrb::score::textLogHeader()))) {
-        printer.printLine(line);
-    }
-    return printer.endDocument() ? 0 : kExitRead;
-}
-
 } // namespace
 
 int main(int argc, char* argv[]) {
+    qrb::score::CommandLine commandLine(argc, argv);
     Options options;
-    if (const std::optional<int> done = parseArguments(argc, argv, options)) {
+    if (const std::optional<int> done =
+            parseArguments(commandLine.argc(), commandLine.argv(), options)) {
         return *done;
+    }
+    if (const std::string_view noPdf = qrb::score::pdfUnavailable();
+        options.pdf && !noPdf.empty()) {
+        say(std::string(noPdf));
+        return kExitUsage;
+    }
+    if (const std::string_view noXlsx = qrb::score::xlsxUnavailable();
+        options.xlsx && !noXlsx.empty()) {
+        say(std::string(noXlsx));
+        return kExitUsage;
     }
     ContactScorer scorer;
     if (options.own && !scorer.setOwnLocator(*options.own)) {
@@ -454,8 +411,8 @@ int main(int argc, char* argv[]) {
             say(failed);
             status = kExitRead;
         }
-        if (printing &&
-            printText(toPrinter.lines, reportTitle(report), options.pdf, argv[0]) != 0) {
+        if (printing && qrb::score::printReport(toPrinter.lines, reportTitle(report), options.pdf,
+                                                commandLine.argv()[0]) != 0) {
             status = kExitRead;
         }
     }

@@ -6,6 +6,10 @@
 
 namespace qrb::score {
 
+std::string_view xlsxUnavailable() {
+    return {};
+}
+
 namespace {
 
 // The rows of a sheet, the header row included.

@@ -16,6 +16,9 @@ struct lxw_format;
 
 namespace qrb::score {
 
+// Empty where --xlsx is offered; otherwise the one line that says it is not.
+std::string_view xlsxUnavailable();
+
 // A workbook for a spreadsheet program: the sheet "Verbindungen" with one row
 // per contact, scored or not, written as the contacts come (the rows go to a
 // temporary file, not into memory), and the sheet "Übersicht" with the band

@@ -144,7 +144,7 @@ bool surelyAbsent(const Server& server) {
 // A report's lines on pages with title and page numbers, as many lines and
 // characters as the page holds in this font.
 QStringList reportPages(const QStringList& lines, const QString& title, const QFontMetrics& metrics,
-                        const QRect& page, QList<qsizetype>& pageStarts) {
+                        const QRect& page) {
     std::vector<std::u16string> text;
     text.reserve(static_cast<std::size_t>(lines.size()));
     for (const QString& line : lines) {
@@ -156,7 +156,6 @@ QStringList reportPages(const QStringList& lines, const QString& title, const QF
     for (const qrb::PageLines& one :
          qrb::layoutPages(text, title.toStdU16String(), static_cast<std::size_t>(perPage),
                           static_cast<std::size_t>(columns))) {
-        pageStarts.append(laidOut.size());
         for (const std::u16string& line : one) {
             laidOut.append(fromView(line));
         }
@@ -177,20 +176,21 @@ bool render(QPdfWriter& writer, const QString& face, double points, const QStrin
     font.setStyleHint(QFont::TypeWriter);
     painter.setFont(font);
     const QFontMetrics metrics(font, &writer);
-    const QRect page = writer.pageLayout().paintRectPixels(writer.resolution());
-    const int pageHeight = page.height();
-    QList<qsizetype> pageStarts;
-    const QStringList lines =
-        title.isEmpty() ? given : reportPages(given, title, metrics, page, pageStarts);
-    int y = metrics.ascent();
+    const QRect area = writer.pageLayout().paintRectPixels(writer.resolution());
+    // A report's pages are as long as the page holds, so that laying its
+    // lines out top to bottom breaks them where the report's pages end.
+    const QStringList lines = title.isEmpty() ? given : reportPages(given, title, metrics, area);
+    const std::vector<qrb::PlacedLine> placed = qrb::layOutLines(
+        static_cast<std::size_t>(lines.size()),
+        {metrics.ascent(), metrics.descent(), metrics.lineSpacing()}, area.height());
+    int page = 0;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString& line = lines[i];
-        if ((i > 0 && pageStarts.contains(i)) || y + metrics.descent() > pageHeight) {
+        const qrb::PlacedLine& at = placed[static_cast<std::size_t>(i)];
+        if (at.page != page) {
             writer.newPage();
-            y = metrics.ascent();
+            page = at.page;
         }
-        painter.drawText(0, y, line);
-        y += metrics.lineSpacing();
+        painter.drawText(0, at.baseline, lines[i]);
     }
     return painter.end();
 }
@@ -354,19 +354,12 @@ QtPrinter::~QtPrinter() {
     }
 }
 
-void QtPrinter::setFontFace(std::u16string_view face) {
-    face_ = fromView(face);
+void QtPrinter::printForWindow(std::u16string_view program) {
+    background_ = true;
+    programName_ = fromView(program);
 }
 
-void QtPrinter::setFontSize(double points) {
-    points_ = points;
-}
-
-void QtPrinter::printLine(std::u16string_view line) {
-    lines_.append(fromView(line));
-}
-
-void QtPrinter::fail(const QString& reason) {
+qrb::PrintOutcome QtPrinter::fail(const QString& reason) {
     QString program = programName_;
     if (program.isEmpty()) {
         program = QCoreApplication::applicationName();
@@ -376,25 +369,30 @@ void QtPrinter::fail(const QString& reason) {
     }
     std::fprintf(stderr, "%s: nicht gedruckt: %s\n", qPrintable(program), qPrintable(reason));
     std::fflush(stderr);
-    emit notPrinted(reason);
+    return {false, reason.toStdU16String()};
 }
 
 // The PDF into the output file, whole or not at all.
-bool QtPrinter::writeFile(const QByteArray& pdf) {
+qrb::PrintOutcome QtPrinter::writeFile(const QByteArray& pdf) {
     QSaveFile file(outputFile_);
     if (file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size() && file.commit()) {
-        return true;
+        return {};
     }
     QString program = programName_.isEmpty() ? QCoreApplication::applicationName() : programName_;
     std::fprintf(stderr, "%s: nicht geschrieben: %s: %s\n", qPrintable(program),
                  qPrintable(outputFile_), qPrintable(file.errorString()));
     std::fflush(stderr);
-    emit notPrinted(file.errorString());
-    return false;
+    return {false, file.errorString().toStdU16String()};
 }
 
-bool QtPrinter::endDocument() {
-    const QStringList lines = std::exchange(lines_, {});
+qrb::PrintOutcome QtPrinter::print(const qrb::PrintJob& printJob) {
+    const QString face = fromView(printJob.fontFace);
+    const double points = printJob.fontSize;
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(printJob.lines.size()));
+    for (const std::u16string& line : printJob.lines) {
+        lines.append(fromView(line));
+    }
     if (!outputFile_.isEmpty()) {
         // Laid out in memory first: a file that cannot be written is then
         // said once, without the PDF writer's own warnings.
@@ -404,23 +402,20 @@ bool QtPrinter::endDocument() {
             buffer.open(QIODevice::WriteOnly);
             QPdfWriter writer(&buffer);
             describe(writer, QPageSize(QPageSize::A4));
-            if (!render(writer, face_, points_, lines, title_)) {
-                fail(QStringLiteral("%1 ließ sich nicht aufbereiten").arg(outputFile_));
-                return false;
+            if (!render(writer, face, points, lines, title_)) {
+                return fail(QStringLiteral("%1 ließ sich nicht aufbereiten").arg(outputFile_));
             }
         }
         return writeFile(pdf);
     }
     const CupsLibrary* cups = cupsLibrary();
     if (cups == nullptr) {
-        fail(QStringLiteral("die CUPS-Bibliothek (libcups.so.2) fehlt"));
-        return false;
+        return fail(QStringLiteral("die CUPS-Bibliothek (libcups.so.2) fehlt"));
     }
     auto job = std::make_shared<Job>();
     job->server = printServer(*cups);
     if (surelyAbsent(job->server)) {
-        fail(unreachable(job->server));
-        return false;
+        return fail(unreachable(job->server));
     }
     QByteArray pdf;
     {
@@ -428,9 +423,8 @@ bool QtPrinter::endDocument() {
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
         describe(writer, localPaper());
-        if (!render(writer, face_, points_, lines, title_)) {
-            fail(QStringLiteral("der Druckauftrag ließ sich nicht aufbereiten"));
-            return false;
+        if (!render(writer, face, points, lines, title_)) {
+            return fail(QStringLiteral("der Druckauftrag ließ sich nicht aufbereiten"));
         }
     }
 
@@ -443,22 +437,21 @@ bool QtPrinter::endDocument() {
         job->finish(submit(*cups, job->server, pdf, job->cancelled), job);
     }).detach();
     if (background_) {
-        return true;
+        return {};
     }
 
     std::unique_lock lock(job->mutex);
     if (!job->done.wait_for(lock, kAnswerTime + kGraceTime, [&job] { return job->settled; })) {
         lock.unlock();
         job->abandon();
-        fail(noAnswer(job->server));
-        return false;
+        return fail(noAnswer(job->server));
     }
     const Outcome outcome = job->outcome;
     lock.unlock();
     if (!outcome.printed) {
-        fail(outcome.reason);
+        return fail(outcome.reason);
     }
-    return outcome.printed;
+    return {};
 }
 
 void QtPrinter::settle(const std::shared_ptr<Job>& job) {
@@ -468,7 +461,7 @@ void QtPrinter::settle(const std::shared_ptr<Job>& job) {
     }
     pending_.erase(found);
     if (!job->outcome.printed) {
-        fail(job->outcome.reason);
+        reportLaterFailure(fail(job->outcome.reason).reason);
     }
 }
 
@@ -479,5 +472,5 @@ void QtPrinter::giveUp(const std::shared_ptr<Job>& job) {
         return;
     }
     pending_.erase(std::remove(pending_.begin(), pending_.end(), job), pending_.end());
-    fail(noAnswer(job->server));
+    reportLaterFailure(fail(noAnswer(job->server)).reason);
 }

@@ -14,7 +14,8 @@
 // PDF on the calling thread, and the print server is asked on a thread of its
 // own, so that a server that never answers is given up after a few seconds.
 // Every failure is one line on standard error, "<program>: nicht gedruckt:
-// <reason>", and is announced by notPrinted().
+// <reason>", and is the outcome of print() or, found later in the
+// background, goes to the printer's listener.
 class QtPrinter : public QObject, public qrb::Printer {
     Q_OBJECT
 
@@ -24,13 +25,12 @@ public:
     QtPrinter(const QtPrinter&) = delete;
     QtPrinter& operator=(const QtPrinter&) = delete;
 
-    void setFontFace(std::u16string_view face) override;
-    void setFontSize(double points) override;
-    void printLine(std::u16string_view line) override;
     // Waits until the print server took the job or at most about ten seconds;
-    // true only when it took it. In the background (below) it returns once
-    // the job is on its way, and false only for a failure known at once.
-    bool endDocument() override;
+    // accepted only when it took it. In the background (below) it returns
+    // once the job is on its way, and fails only for a failure known at once.
+    qrb::PrintOutcome print(const qrb::PrintJob& job) override;
+    // In the background, with that program name (below).
+    void printForWindow(std::u16string_view program) override;
 
     // Lays the pages out into this PDF file instead of sending them to the
     // printer (an empty name prints again). A file that cannot be written is
@@ -44,29 +44,23 @@ public:
     // come.
     void setPageTitle(const QString& title) { title_ = title; }
 
-    // For a window that must go on taking input: endDocument() does not wait
-    // for the print server; a failure found later arrives as notPrinted() on
-    // this object's thread.
+    // For a window that must go on taking input: print() does not wait for
+    // the print server; a failure found later goes to the listener, on this
+    // object's thread.
     void setInBackground(bool on) { background_ = on; }
 
     // The name at the start of each line on standard error; without one the
     // application's name.
     void setProgramName(const QString& name) { programName_ = name; }
 
-signals:
-    void notPrinted(const QString& reason);
-
 private:
     struct Job;
 
-    void fail(const QString& reason);
-    bool writeFile(const QByteArray& pdf);
+    qrb::PrintOutcome fail(const QString& reason);
+    qrb::PrintOutcome writeFile(const QByteArray& pdf);
     void settle(const std::shared_ptr<Job>& job);
     void giveUp(const std::shared_ptr<Job>& job);
 
-    QString face_;
-    double points_ = 10.0;
-    QStringList lines_;
     QString outputFile_;
     QString title_;
     QString programName_;

@@ -6,7 +6,7 @@
 #include "app/line_list.h"
 #include "app/telvor.h"
 #include "output/printer.h"
-#include "tests/app/no_printer.h"
+#include "output/recording_printer.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -173,7 +173,7 @@ void TstLineList::screenReaderReadsTheLines() {
 // However many contacts are confirmed, the log shows its first rows until the
 // user scrolls.
 void TstLineList::logStaysAtItsFirstRows() {
-    NoPrinter printer;
+    qrb::RecordingPrinter printer;
     Telvor window(printer);
     window.start();
     auto* own = window.findChild<QLineEdit*>(QStringLiteral("LOC1"));

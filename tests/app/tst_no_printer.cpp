@@ -51,7 +51,8 @@ QStringList snapshot(const Telvor& window) {
                  .arg(st.QRB_PKT)
                  .arg(double{st.LAENGE})
                  .arg(double{st.BREITE})
-                 .arg(st.LOC_TEXT + QLatin1Char('/') + st.QTH_TEXT);
+                 .arg(QString::fromStdU16String(st.LOC_TEXT) + QLatin1Char('/') +
+                      QString::fromStdU16String(st.QTH_TEXT));
     return state;
 }
 
@@ -134,10 +135,7 @@ private:
 class InstantPrinter : public qrb::Printer {
 public:
     explicit InstantPrinter(bool takes) : takes_(takes) {}
-    void setFontFace(std::u16string_view /*face*/) override {}
-    void setFontSize(double /*points*/) override {}
-    void printLine(std::u16string_view /*line*/) override {}
-    bool endDocument() override { return takes_; }
+    qrb::PrintOutcome print(const qrb::PrintJob& /*job*/) override { return {takes_, {}}; }
 
 private:
     bool takes_;

@@ -7,7 +7,7 @@
 #include "app/line_list.h"
 #include "app/telvor.h"
 #include "output/printer.h"
-#include "tests/app/no_printer.h"
+#include "output/recording_printer.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -75,7 +75,7 @@ private slots:
     void listBorder();
 
 private:
-    NoPrinter printer_;
+    qrb::RecordingPrinter printer_;
     std::unique_ptr<Telvor> window_;
     QImage picture_;
     double dpr_ = 1.0;

@@ -12,14 +12,11 @@
 #
 # Usage: command_line.sh PROGRAM VERSION
 set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
 
 program=$1
 version=$2
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

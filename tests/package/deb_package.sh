@@ -9,6 +9,8 @@
 # Needs root, since it installs into the system; exits 77 (skipped) otherwise.
 # Usage: deb_package.sh CPACK BUILD_DIR APP_ID VERSION
 set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
 
 cpack=$1
 build=$2
@@ -16,14 +18,6 @@ id=$3
 version=$4
 package=qrb-punkte
 
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 installed() {
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'
 }
@@ -32,11 +26,8 @@ installed() {
 if installed; then
     skip "$package is installed on this machine already; this test would replace and remove it"
 fi
-for tool in apt-get:apt dpkg-deb:dpkg dpkg-shlibdeps:dpkg-dev desktop-file-validate:desktop-file-utils \
-    appstreamcli:appstream timeout:coreutils; do
-    command -v "${tool%%:*}" >/dev/null ||
-        fail "${tool%%:*} is missing (Debian package ${tool#*:}; scripts/setup.sh installs it)"
-done
+need_tools apt-get:apt dpkg-deb:dpkg dpkg-shlibdeps:dpkg-dev desktop-file-validate:desktop-file-utils \
+    appstreamcli:appstream timeout:coreutils
 
 work=$(mktemp -d)
 chmod 755 "$work" # apt's download user reads the package from here

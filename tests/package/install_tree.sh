@@ -8,21 +8,15 @@
 #
 # Usage: install_tree.sh SOURCE_DIR BUILD_DIR APP_ID VERSION
 set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
 
 source=$1
 build=$2
 id=$3
 version=$4
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-for tool in desktop-file-validate:desktop-file-utils appstreamcli:appstream; do
-    command -v "${tool%%:*}" >/dev/null ||
-        fail "${tool%%:*} is missing (Debian package ${tool#*:}; scripts/setup.sh installs it)"
-done
+need_tools desktop-file-validate:desktop-file-utils appstreamcli:appstream
 
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT

@@ -6,19 +6,13 @@
 #
 # Usage: man_pages.sh SOURCE_DIR [PROGRAM...]
 set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
 
 source=$1
 shift
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-for tool in groff:groff-base man:man-db timeout:coreutils; do
-    command -v "${tool%%:*}" >/dev/null ||
-        fail "${tool%%:*} is missing (Debian package ${tool#*:}; scripts/setup.sh installs it)"
-done
+need_tools groff:groff-base man:man-db timeout:coreutils
 
 shopt -s nullglob
 pages=("$source"/packaging/man/*.1)

@@ -6,15 +6,14 @@
 #
 # Usage: screenshots.sh SOURCE_DIR PROGRAM
 set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
 
 source=$1
 program=$2
 
 for tool in Xvfb:xvfb xdotool:xdotool import:imagemagick; do
-    if ! command -v "${tool%%:*}" >/dev/null; then
-        echo "SKIP: ${tool%%:*} is missing (Debian package ${tool#*:})"
-        exit 77
-    fi
+    command -v "${tool%%:*}" >/dev/null || skip "${tool%%:*} is missing (Debian package ${tool#*:})"
 done
 
 out=$(mktemp -d)
@@ -25,15 +24,14 @@ shots=(qrb-punkte-start qrb-punkte-band qrb-punkte qrb-punkte-help)
 size=$(identify -format '%wx%h' "$out/qrb-punkte.png")
 sums=()
 for shot in "${shots[@]}"; do
-    [[ -f $out/$shot.png ]] || { echo "FAIL: no $shot.png" >&2; exit 1; }
+    [[ -f $out/$shot.png ]] || fail "no $shot.png"
     [[ $(identify -format '%wx%h' "$out/$shot.png") == "$size" ]] ||
-        { echo "FAIL: $shot.png is not $size like the others" >&2; exit 1; }
+        fail "$shot.png is not $size like the others"
     sums+=("$(identify -format '%#' "$out/$shot.png")")
 done
 # The window at its full size, as the metadata announces it.
-[[ $size == 446x373 ]] || { echo "FAIL: the window is $size, not 446x373" >&2; exit 1; }
+[[ $size == 446x373 ]] || fail "the window is $size, not 446x373"
 if (($(printf '%s\n' "${sums[@]}" | sort -u | wc -l) != ${#shots[@]})); then
-    echo "FAIL: two screenshots show the same picture" >&2
-    exit 1
+    fail "two screenshots show the same picture"
 fi
 echo "4 screenshots of $size, all different"

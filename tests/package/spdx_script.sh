@@ -7,14 +7,11 @@
 #
 # Usage: spdx_script.sh SPDX_SCRIPT
 set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
 
 script=$1
 line='SPDX-License-Identifier: GPL-3.0-or-later'
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
 
 tree=$(mktemp -d)
 trap 'rm -rf "$tree"' EXIT

@@ -11,41 +11,22 @@
 # Skipped (77) only when weston is there but cannot start on this machine.
 # Usage: wayland.sh BUILD_DIR APP_ID
 set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
 
 build=$1
 id=$2
 caption=QRB-PUNKTE
 running_seconds=5
 
-skip() {
-    echo "SKIP: $*"
-    exit 77
-}
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-for tool in weston:weston weston-debug:weston timeout:coreutils; do
-    command -v "${tool%%:*}" >/dev/null ||
-        fail "${tool%%:*} is missing (Debian package ${tool#*:}; scripts/setup.sh installs it)"
-done
+need_tools weston:weston weston-debug:weston timeout:coreutils
 
 work=$(mktemp -d)
 weston_pid=
 program_pid=
 cleanup() {
-    for pid in $program_pid $weston_pid; do
-        kill -TERM "$pid" 2>/dev/null || true
-    done
-    for pid in $program_pid $weston_pid; do
-        for _ in $(seq 50); do
-            kill -0 "$pid" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill -KILL "$pid" 2>/dev/null || true
-    done
-    wait 2>/dev/null || true
+    # shellcheck disable=SC2086 # empty when not started
+    stop_pids $program_pid $weston_pid
     rm -rf "$work"
 }
 trap cleanup EXIT

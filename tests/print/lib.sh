@@ -420,6 +420,8 @@ pdf_words() {
     pdftotext -f "$2" -l "$2" -bbox "$1" - |
         sed -n 's/.*<word xMin="\([^"]*\)" yMin="\([^"]*\)" xMax="\([^"]*\)" yMax="\([^"]*\)">\(.*\)<\/word>.*/\2 \1 \3 \4 \5/p' |
         sed 's/&lt;/</g; s/&gt;/>/g; s/&quot;/"/g; s/&apos;/'"'"'/g; s/&amp;/\&/g' |
+        # A hyphen that came back through PostScript may read as a soft one.
+        sed 's/\xc2\xad/-/g' |
         sort -k1,1g -k2,2g
 }
 
@@ -428,19 +430,20 @@ pdf_pages() {
 }
 
 # Measures the grid of the printout from its first page: the rule (29
-# underscores) stands at column 5, so it gives the left edge of column 0 and
-# the pitch; the header above it gives the line spacing. Sets PITCH, LEFT,
-# SPACING, TOP (yMin of the first line).
+# underscores under the window's header, more under qrb-score's wider
+# one) stands at column 5, so it gives the left edge of column 0 and
+# the pitch; the header above it (HEADER_LINES lines, 1 unless given) gives
+# the line spacing. Sets PITCH, LEFT, SPACING, TOP (yMin of the first line).
 measure_grid() {
-    local pdf=$1 words
+    local pdf=$1 above=${2:-1} words
     words=$(pdf_words "$pdf" 1)
     [[ -n $words ]] || fail "the printed document has no extractable text on page 1"
     local rule
-    rule=$(awk '$5 == "_____________________________" { print; exit }' <<< "$words")
-    [[ -n $rule ]] || fail "no rule of 29 underscores on page 1 of the printout"
-    read -r PITCH LEFT RULE_Y < <(awk '{ p = ($3 - $2) / 29; printf "%.6f %.6f %.6f\n", p, $2 - 5 * p, $1 }' <<< "$rule")
+    rule=$(awk '$5 ~ /^_+$/ && length($5) >= 29 { print; exit }' <<< "$words")
+    [[ -n $rule ]] || fail "no rule of 29 or more underscores on page 1 of the printout"
+    read -r PITCH LEFT RULE_Y < <(awk '{ p = ($3 - $2) / length($5); printf "%.6f %.6f %.6f\n", p, $2 - 5 * p, $1 }' <<< "$rule")
     TOP=$(awk 'NR == 1 { print $1 }' <<< "$words")
-    SPACING=$(awk -v r="$RULE_Y" '{ print r - $1; exit }' <<< "$words")
+    SPACING=$(awk -v r="$RULE_Y" -v n="$above" '{ print (r - $1) / n; exit }' <<< "$words")
     awk -v p="$PITCH" -v n="$PITCH_NOMINAL" 'BEGIN { d = p - n; if (d < 0) d = -d; exit !(d < 0.1) }' ||
         fail "character pitch is $PITCH pt, not 6 pt (10 pt fixed-pitch font, 0.6 em per character)"
     awk -v s="$SPACING" 'BEGIN { exit !(s >= 10 && s <= 14) }' ||
@@ -491,12 +494,12 @@ page_lines() {
         END { flush() }'
 }
 
-# printed_text PDF OUT: all printed lines of the document, page after page,
+# printed_text PDF OUT [HEADER_LINES]: all printed lines of the document, page after page,
 # into OUT (text only); per page the number of lines and the y of the first
 # and last one into OUT.pages ("page count firstY lastY pageHeight").
 # Fails on any problem found while rebuilding the lines.
 printed_text() {
-    local pdf=$1 out=$2 pages page
+    local pdf=$1 out=$2 above=${3:-1} pages page
     PAGE_PROBLEMS=$WORK/problems.$$
     : > "$PAGE_PROBLEMS"
     : > "$out"
@@ -505,7 +508,7 @@ printed_text() {
     if ! [[ $pages =~ ^[0-9]+$ ]] || ((pages < 1)); then
         fail "cannot read the page count of $pdf"
     fi
-    measure_grid "$pdf"
+    measure_grid "$pdf" "$above"
     for ((page = 1; page <= pages; page++)); do
         page_lines "$pdf" "$page" > "$WORK/page.$page"
         cut -f 2- "$WORK/page.$page" >> "$out"

@@ -605,6 +605,25 @@ Result Checker::checkCompletion(Ctl field, const QString& entry, const Snapshot&
         }
         return wantPoints(after, before.qrbPkt, unscored);
     }
+    if (field == Ctl::LOC2 && !ownPassed_) {
+        // The own locator was refused, or begun anew and left: a foreign
+        // locator is refused like one against a short own locator.
+        const QString unscored = QStringLiteral("a foreign locator before an own locator has "
+                                                "passed does not score");
+        if (auto v = wantFehler(after, 1, unscored)) {
+            return v;
+        }
+        if (auto v = wantPoints(after, before.qrbPkt, unscored)) {
+            return v;
+        }
+        if (auto v = wantColour(after, Ctl::LOC1, kLightRed, unscored)) {
+            return v;
+        }
+        if (auto v = wantFocus(after, Ctl::LOC1, unscored)) {
+            return v;
+        }
+        return bandsOff(after, unscored);
+    }
     const Lookup found = lookup(before.loc1, *square);
     const bool scores = found.kind == Lookup::Kind::Points;
     why +=

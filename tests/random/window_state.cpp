@@ -121,10 +121,10 @@ Snapshot Observer::capture() const {
     s.qrbPkt = st.QRB_PKT;
     s.bandNr = st.BAND_NR;
     s.bandMul = st.BAND_MUL;
-    const std::vector<scenario::PrintJob>& jobs = session_.printer().jobs();
+    const std::vector<qrb::PrintJob>& jobs = session_.printer().jobs();
     s.jobCount = jobs.size();
     if (!jobs.empty()) {
-        const scenario::PrintJob& job = jobs.back();
+        const qrb::PrintJob& job = jobs.back();
         s.lastJob = Job{QString::fromStdU16String(job.fontFace), job.fontSize, fromU16(job.lines)};
     }
     s.ended = session_.ended();

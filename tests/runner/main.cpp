@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// qrb-scenario FILE...: runs scenario files against the real window.
+// qrb-scenario [--session] FILE...: runs scenario files against the real
+// window, or with --session against the window session alone, no window and
+// no toolkit at all.
 //
 // Every file gets a freshly created and started window and a fresh recording
 // printer; nothing carries over. Failed expectations and unreadable lines are
@@ -9,24 +11,18 @@
 // file was named), otherwise 1 when anything failed, otherwise 0.
 
 #include "tests/runner/scenario_runner.h"
+#include "tests/runner/session_alone.h"
 
 #include <QApplication>
 #include <QStringList>
 #include <cstdio>
+#include <cstring>
 
-int main(int argc, char** argv) {
-    // Without a display the window runs on the offscreen platform, unless the
-    // caller chose a platform.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    // The runner decides when it ends, not the windows it closes.
-    QApplication::setQuitOnLastWindowClosed(false);
+namespace {
 
-    const QStringList files = QApplication::arguments().mid(1);
+int runFiles(const QStringList& files, const scenario::RunMaker& makeRun) {
     if (files.isEmpty()) {
-        std::fputs("usage: qrb-scenario FILE...\n", stderr);
+        std::fputs("usage: qrb-scenario [--session] FILE...\n", stderr);
         return 2;
     }
 
@@ -39,7 +35,8 @@ int main(int argc, char** argv) {
     scenario::Tally tally;
     bool cannotOpen = false;
     for (const QString& file : files) {
-        if (scenario::runScenarioFile(file, tally, emitLine) == scenario::FileOutcome::CannotOpen) {
+        if (scenario::runScenarioFile(file, tally, emitLine, makeRun) ==
+            scenario::FileOutcome::CannotOpen) {
             cannotOpen = true;
         }
     }
@@ -48,4 +45,26 @@ int main(int argc, char** argv) {
         return 2;
     }
     return tally.failed > 0 ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--session") == 0) {
+        QStringList files;
+        for (int i = 2; i < argc; ++i) {
+            files.append(QString::fromLocal8Bit(argv[i]));
+        }
+        return runFiles(files, [] { return std::make_unique<scenario::SessionAlone>(); });
+    }
+    // Without a display the window runs on the offscreen platform, unless the
+    // caller chose a platform.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    // The runner decides when it ends, not the windows it closes.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    return runFiles(QApplication::arguments().mid(1), {});
 }

@@ -52,7 +52,8 @@ bool allowedAfterEnd(Command::Kind kind) {
 
 } // namespace
 
-FileOutcome runScenarioFile(const QString& path, Tally& tally, const LineSink& emitLine) {
+FileOutcome runScenarioFile(const QString& path, Tally& tally, const LineSink& emitLine,
+                            const RunMaker& makeRun) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         emitLine(QStringLiteral("%1: cannot open: %2").arg(path, file.errorString()));
@@ -78,7 +79,8 @@ FileOutcome runScenarioFile(const QString& path, Tally& tally, const LineSink& e
         return FileOutcome::Ran;
     }
 
-    Session session;
+    const std::unique_ptr<ScenarioRun> run = makeRun ? makeRun() : std::make_unique<Session>();
+    ScenarioRun& session = *run;
     const QString problem = session.start();
     if (!problem.isEmpty()) {
         emitLine(QStringLiteral("%1: expected the started window shown and active, got %2")
@@ -104,15 +106,15 @@ FileOutcome runScenarioFile(const QString& path, Tally& tally, const LineSink& e
         if (command.kind == Command::Kind::Dump) {
             emitLine(where(line.number) + QStringLiteral("dump"));
         }
-        const Session::Outcome outcome = session.execute(command, emitLine);
+        const ScenarioRun::Outcome outcome = session.execute(command, emitLine);
         switch (outcome.kind) {
-        case Session::Outcome::Kind::Done:
+        case ScenarioRun::Outcome::Kind::Done:
             break;
-        case Session::Outcome::Kind::Passed:
+        case ScenarioRun::Outcome::Kind::Passed:
             ++tally.passed;
             break;
-        case Session::Outcome::Kind::NoControl:
-        case Session::Outcome::Kind::Failed:
+        case ScenarioRun::Outcome::Kind::NoControl:
+        case ScenarioRun::Outcome::Kind::Failed:
             emitLine(where(line.number) + outcome.message);
             ++tally.failed;
             break;

@@ -7,6 +7,8 @@
 #include "tests/runner/scenario_session.h"
 
 #include <QString>
+#include <functional>
+#include <memory>
 
 namespace scenario {
 
@@ -20,6 +22,10 @@ enum class FileOutcome { Ran, CannotOpen };
 // Reads and runs one file, adding its expectations to the tally and writing
 // every failure (and every dump) to the sink. The file name in messages is
 // the path as given.
-FileOutcome runScenarioFile(const QString& path, Tally& tally, const LineSink& emitLine);
+// Each file runs against a fresh run made by `makeRun`: the real window
+// unless told otherwise.
+using RunMaker = std::function<std::unique_ptr<ScenarioRun>()>;
+FileOutcome runScenarioFile(const QString& path, Tally& tally, const LineSink& emitLine,
+                            const RunMaker& makeRun = {});
 
 } // namespace scenario

@@ -7,6 +7,49 @@
 
 namespace scenario {
 
+ScenarioRun::Outcome ScenarioRun::execute(const Command& command, const LineSink& dumpLine) {
+    Outcome outcome;
+    switch (command.kind) {
+    case Command::Kind::Click:
+    case Command::Kind::Type:
+        if (!hasControl(command.control)) {
+            outcome.kind = Outcome::Kind::NoControl;
+            outcome.message = QStringLiteral("expected a control named %1 in the window, got none")
+                                  .arg(command.control);
+            break;
+        }
+        click(command.control);
+        if (command.kind == Command::Kind::Type) {
+            keys(command.text);
+        }
+        break;
+    case Command::Kind::Keys:
+        keys(command.text);
+        break;
+    case Command::Kind::Paste:
+        paste(command.text);
+        break;
+    case Command::Kind::Close:
+        close();
+        break;
+    case Command::Kind::Expect: {
+        const Observed got = reader().read(command.target);
+        if (got.value && matches(command.value, *got.value)) {
+            outcome.kind = Outcome::Kind::Passed;
+        } else {
+            outcome.kind = Outcome::Kind::Failed;
+            outcome.message =
+                QStringLiteral("expected %1, got %2").arg(render(command.value), got.render());
+        }
+        break;
+    }
+    case Command::Kind::Dump:
+        reader().dump([&dumpLine](const QString& text) { dumpLine(QStringLiteral("  ") + text); });
+        break;
+    }
+    return outcome;
+}
+
 Session::Session()
     : window_(std::make_unique<Telvor>(printer_)), driver_(window_.get()),
       probe_(*window_, driver_, printer_, ended_) {
@@ -30,49 +73,24 @@ QString Session::start() {
     return {};
 }
 
-Session::Outcome Session::execute(const Command& command, const LineSink& dumpLine) {
-    Outcome outcome;
-    switch (command.kind) {
-    case Command::Kind::Click:
-    case Command::Kind::Type: {
-        QWidget* target = driver_.control(command.control);
-        if (target == nullptr) {
-            outcome.kind = Outcome::Kind::NoControl;
-            outcome.message = QStringLiteral("expected a control named %1 in the window, got none")
-                                  .arg(command.control);
-            break;
-        }
-        driver_.click(target);
-        if (command.kind == Command::Kind::Type) {
-            driver_.keys(command.text);
-        }
-        break;
-    }
-    case Command::Kind::Keys:
-        driver_.keys(command.text);
-        break;
-    case Command::Kind::Paste:
-        driver_.paste(command.text);
-        break;
-    case Command::Kind::Close:
-        driver_.close();
-        break;
-    case Command::Kind::Expect: {
-        const Observed got = probe_.read(command.target);
-        if (got.value && matches(command.value, *got.value)) {
-            outcome.kind = Outcome::Kind::Passed;
-        } else {
-            outcome.kind = Outcome::Kind::Failed;
-            outcome.message =
-                QStringLiteral("expected %1, got %2").arg(render(command.value), got.render());
-        }
-        break;
-    }
-    case Command::Kind::Dump:
-        probe_.dump([&dumpLine](const QString& text) { dumpLine(QStringLiteral("  ") + text); });
-        break;
-    }
-    return outcome;
+bool Session::hasControl(const QString& name) const {
+    return driver_.control(name) != nullptr;
+}
+
+void Session::click(const QString& name) {
+    driver_.click(driver_.control(name));
+}
+
+void Session::keys(const QString& text) {
+    driver_.keys(text);
+}
+
+void Session::paste(const QString& text) {
+    driver_.paste(text);
+}
+
+void Session::close() {
+    driver_.close();
 }
 
 } // namespace scenario

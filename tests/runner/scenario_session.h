@@ -7,7 +7,8 @@
 // these; other test tools use the same class so that their steps behave
 // exactly as the same lines of a scenario file would.
 
-#include "tests/runner/recording_printer.h"
+#include "output/recording_printer.h"
+#include "tests/runner/probe.h"
 #include "tests/runner/scenario_command.h"
 #include "tests/runner/window_driver.h"
 #include "tests/runner/window_probe.h"
@@ -22,18 +23,19 @@ namespace scenario {
 
 using LineSink = std::function<void(const QString&)>;
 
-class Session {
+// What scenario commands run against: the real window, or the window session
+// alone with the toolkit's part played by the runner.
+class ScenarioRun {
 public:
-    Session();
-    ~Session();
-    Session(const Session&) = delete;
-    Session& operator=(const Session&) = delete;
+    virtual ~ScenarioRun() = default;
 
-    // Shows the window and runs its startup sequence, then waits until the
-    // window is exposed and active. Returns an empty text when it is, and
-    // otherwise what was found instead ("a hidden window", "an inactive
-    // window").
-    QString start();
+    // Shows the window and runs its startup sequence. Returns an empty text
+    // when the window is ready for input, and otherwise what was found
+    // instead ("a hidden window", "an inactive window").
+    virtual QString start() = 0;
+
+    // True once END or the close button has ended the program.
+    virtual bool ended() const = 0;
 
     struct Outcome {
         enum class Kind {
@@ -51,16 +53,41 @@ public:
     // (each indented by two blanks) to the sink.
     Outcome execute(const Command& command, const LineSink& dumpLine);
 
-    // True once END or the close button has ended the program.
-    bool ended() const { return ended_; }
+protected:
+    // Whether the window has a control of that name (click and type).
+    virtual bool hasControl(const QString& name) const = 0;
+    virtual void click(const QString& name) = 0;
+    virtual void keys(const QString& text) = 0;
+    virtual void paste(const QString& text) = 0;
+    virtual void close() = 0;
+    virtual const Probe& reader() const = 0;
+};
+
+class Session : public ScenarioRun {
+public:
+    Session();
+    ~Session() override;
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    QString start() override;
+    bool ended() const override { return ended_; }
 
     const Telvor& window() const { return *window_; }
-    const RecordingPrinter& printer() const { return printer_; }
+    const qrb::RecordingPrinter& printer() const { return printer_; }
     const WindowDriver& driver() const { return driver_; }
     const WindowProbe& probe() const { return probe_; }
 
+protected:
+    bool hasControl(const QString& name) const override;
+    void click(const QString& name) override;
+    void keys(const QString& text) override;
+    void paste(const QString& text) override;
+    void close() override;
+    const Probe& reader() const override { return probe_; }
+
 private:
-    RecordingPrinter printer_;
+    qrb::RecordingPrinter printer_;
     std::unique_ptr<Telvor> window_;
     bool ended_ = false;
     WindowDriver driver_;

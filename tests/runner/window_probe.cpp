@@ -4,7 +4,7 @@
 #include "app/drawn_line.h"
 #include "app/line_list.h"
 #include "app/telvor.h"
-#include "tests/runner/recording_printer.h"
+#include "output/recording_printer.h"
 #include "tests/runner/scenario_tokens.h"
 #include "tests/runner/window_driver.h"
 
@@ -18,62 +18,6 @@ namespace scenario {
 
 namespace {
 
-Observed found(Value value) {
-    return {std::move(value), {}};
-}
-
-Observed missing(QString why) {
-    return {std::nullopt, std::move(why)};
-}
-
-Value stringValue(const QString& text) {
-    Value v;
-    v.kind = ValueKind::String;
-    v.text = text;
-    return v;
-}
-
-Value flagValue(bool flag) {
-    Value v;
-    v.kind = ValueKind::Flag;
-    v.flag = flag;
-    return v;
-}
-
-Value integerValue(Integer number) {
-    Value v;
-    v.kind = ValueKind::Integer;
-    v.integer = number;
-    return v;
-}
-
-Value signedValue(std::int64_t number) {
-    return integerValue(Integer::of(number));
-}
-
-Value unsignedValue(std::uint64_t number) {
-    return integerValue(Integer::ofUnsigned(number));
-}
-
-Value decimalValue(float number) {
-    Value v;
-    v.kind = ValueKind::Decimal;
-    v.decimal = number;
-    return v;
-}
-
-Value fontValue(const QString& family, double points) {
-    Value v;
-    v.kind = ValueKind::Font;
-    v.text = family;
-    v.points = points;
-    return v;
-}
-
-QString fromU16(const std::u16string& text) {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QString notA(const QWidget* widget, const char* wanted) {
     return QStringLiteral("%1 is a %2, not a %3")
         .arg(widget->objectName(), QLatin1String(widget->metaObject()->className()),
@@ -82,45 +26,29 @@ QString notA(const QWidget* widget, const char* wanted) {
 
 } // namespace
 
-QString Observed::render() const {
-    return value ? scenario::render(*value) : QStringLiteral("(%1)").arg(missing);
-}
-
 std::int64_t WindowProbe::twips(int pixels) const {
     // Twips are 1/1440 inch; the window's logical resolution gives the inch.
     return qRound64(static_cast<double>(pixels) * 1440.0 / window_.logicalDpiX());
 }
 
-Observed WindowProbe::read(const Target& target) const {
-    switch (target.kind) {
-    case Target::Kind::Control:
-        return readControl(target);
-    case Target::Kind::Focus: {
-        Value v;
-        v.kind = ValueKind::FocusName;
-        const QWidget* focus = QApplication::focusWidget();
-        if (focus == nullptr) {
-            v.text = QStringLiteral("none");
-        } else if (!focus->objectName().isEmpty()) {
-            v.text = focus->objectName();
-        } else {
-            v.text = QStringLiteral("(a %1 without a name)")
-                         .arg(QLatin1String(focus->metaObject()->className()));
-        }
-        return found(v);
+QString WindowProbe::focusName() const {
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr) {
+        return QStringLiteral("none");
     }
-    case Target::Kind::Ended:
-        return found(flagValue(ended_));
-    case Target::Kind::Shared:
-    case Target::Kind::QrbTab:
-        return readShared(target);
-    case Target::Kind::PrintJobs:
-    case Target::Kind::PrintCount:
-    case Target::Kind::PrintLine:
-    case Target::Kind::PrintFont:
-        return readPrint(target);
+    if (!focus->objectName().isEmpty()) {
+        return focus->objectName();
     }
-    return missing(QStringLiteral("unknown target"));
+    return QStringLiteral("(a %1 without a name)")
+        .arg(QLatin1String(focus->metaObject()->className()));
+}
+
+const qrb::SharedState& WindowProbe::shared() const {
+    return window_.shared();
+}
+
+const std::vector<qrb::PrintJob>& WindowProbe::printJobs() const {
+    return printer_.jobs();
 }
 
 Observed WindowProbe::readControl(const Target& target) const {
@@ -220,125 +148,6 @@ Observed WindowProbe::readControl(const Target& target) const {
     }
     }
     return missing(QStringLiteral("unknown property"));
-}
-
-Observed WindowProbe::readShared(const Target& target) const {
-    const SharedState& st = window_.shared();
-    if (target.kind == Target::Kind::QrbTab) {
-        return found(signedValue(st.QRB_TAB.at(target.index, target.index2)));
-    }
-    switch (target.shared) {
-    case SharedVar::FEHLER:
-        return found(signedValue(st.FEHLER));
-    case SharedVar::TAST_ZAEHL:
-        return found(unsignedValue(st.TAST_ZAEHL));
-    case SharedVar::INF_ZAEHL:
-        return found(unsignedValue(st.INF_ZAEHL));
-    case SharedVar::BAND_NR:
-        return found(signedValue(st.BAND_NR));
-    case SharedVar::BAND_MUL:
-        return found(signedValue(st.BAND_MUL));
-    case SharedVar::QRB_PKT:
-        return found(signedValue(st.QRB_PKT));
-    case SharedVar::LAENGE:
-        return found(decimalValue(st.LAENGE));
-    case SharedVar::BREITE:
-        return found(decimalValue(st.BREITE));
-    case SharedVar::LOC_TEXT:
-        return found(stringValue(st.LOC_TEXT));
-    case SharedVar::QTH_TEXT:
-        return found(stringValue(st.QTH_TEXT));
-    }
-    return missing(QStringLiteral("unknown variable"));
-}
-
-Observed WindowProbe::readPrint(const Target& target) const {
-    const std::vector<PrintJob>& jobs = printer_.jobs();
-    if (target.kind == Target::Kind::PrintJobs) {
-        return found(unsignedValue(jobs.size()));
-    }
-    if (static_cast<std::size_t>(target.index) >= jobs.size()) {
-        return missing(QStringLiteral("no print job %1, jobs finished: %2")
-                           .arg(target.index)
-                           .arg(jobs.size()));
-    }
-    const PrintJob& job = jobs[static_cast<std::size_t>(target.index)];
-    switch (target.kind) {
-    case Target::Kind::PrintCount:
-        return found(unsignedValue(job.lines.size()));
-    case Target::Kind::PrintFont:
-        return found(fontValue(fromU16(job.fontFace), job.fontSize));
-    case Target::Kind::PrintLine:
-        if (static_cast<std::size_t>(target.index2) >= job.lines.size()) {
-            return missing(QStringLiteral("no line %1 in print job %2, which counts %3")
-                               .arg(target.index2)
-                               .arg(target.index)
-                               .arg(job.lines.size()));
-        }
-        return found(stringValue(fromU16(job.lines[static_cast<std::size_t>(target.index2)])));
-    default:
-        break;
-    }
-    return missing(QStringLiteral("unknown print target"));
-}
-
-void WindowProbe::dump(const std::function<void(const QString&)>& emitLine) const {
-    const auto show = [&](const Target& target) {
-        emitLine(targetText(target) + QLatin1Char(' ') + read(target).render());
-    };
-    for (const ControlInfo& info : controls()) {
-        Target target;
-        target.kind = Target::Kind::Control;
-        target.control = QLatin1String(info.name);
-        for (const Property p : dottedProperties()) {
-            if (appliesTo(p, info.kind)) {
-                target.property = p;
-                show(target);
-            }
-        }
-        if (info.kind == ControlKind::List) {
-            const auto* list = qobject_cast<const LineList*>(driver_.control(target.control));
-            target.property = Property::Item;
-            for (int i = 0; list != nullptr && i < list->count(); ++i) {
-                target.index = i;
-                show(target);
-            }
-        }
-    }
-    Target target;
-    target.kind = Target::Kind::Focus;
-    show(target);
-    target.kind = Target::Kind::Ended;
-    show(target);
-    target.kind = Target::Kind::Shared;
-    for (const SharedVar var : sharedVars()) {
-        target.shared = var;
-        show(target);
-    }
-    // The point table one row of the first index at a time: QRB_TAB(X,0..40).
-    const SharedState& st = window_.shared();
-    for (int x = 0; x < qrb::QrbTable::kSize; ++x) {
-        QString row = QStringLiteral("QRB_TAB(%1,0..40)").arg(x);
-        for (int y = 0; y < qrb::QrbTable::kSize; ++y) {
-            row += QLatin1Char(' ') + QString::number(st.QRB_TAB.at(x, y));
-        }
-        emitLine(row);
-    }
-    target.kind = Target::Kind::PrintJobs;
-    show(target);
-    const std::vector<PrintJob>& jobs = printer_.jobs();
-    for (std::size_t j = 0; j < jobs.size(); ++j) {
-        target.index = static_cast<int>(j);
-        target.kind = Target::Kind::PrintFont;
-        show(target);
-        target.kind = Target::Kind::PrintCount;
-        show(target);
-        target.kind = Target::Kind::PrintLine;
-        for (std::size_t i = 0; i < jobs[j].lines.size(); ++i) {
-            target.index2 = static_cast<int>(i);
-            show(target);
-        }
-    }
 }
 
 } // namespace scenario

@@ -1,53 +1,39 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Reads what a scenario can expect from the running window: the state of its
-// controls, the shared variables, the recorded print jobs and whether the
-// program has ended.
+// Reads the controls of the running window.
 
-#include "tests/runner/scenario_command.h"
-
-#include <QString>
-#include <functional>
-#include <optional>
+#include "tests/runner/probe.h"
 
 class Telvor;
 
+namespace qrb {
+class RecordingPrinter;
+}
+
 namespace scenario {
 
-class RecordingPrinter;
 class WindowDriver;
 
-// What was found for a target: its value, or why there is none (a list line
-// past the end, a control the window lacks, ...).
-struct Observed {
-    std::optional<Value> value;
-    QString missing;
-
-    QString render() const;
-};
-
-class WindowProbe {
+class WindowProbe : public Probe {
 public:
-    WindowProbe(const Telvor& window, const WindowDriver& driver, const RecordingPrinter& printer,
-                const bool& ended)
+    WindowProbe(const Telvor& window, const WindowDriver& driver,
+                const qrb::RecordingPrinter& printer, const bool& ended)
         : window_(window), driver_(driver), printer_(printer), ended_(ended) {}
 
-    Observed read(const Target& target) const;
-
-    // Every control's state and every shared variable, one "TARGET VALUE" line
-    // each, written as an expectation would be.
-    void dump(const std::function<void(const QString&)>& emitLine) const;
+protected:
+    Observed readControl(const Target& target) const override;
+    QString focusName() const override;
+    bool programEnded() const override { return ended_; }
+    const qrb::SharedState& shared() const override;
+    const std::vector<qrb::PrintJob>& printJobs() const override;
 
 private:
-    Observed readControl(const Target& target) const;
-    Observed readShared(const Target& target) const;
-    Observed readPrint(const Target& target) const;
     std::int64_t twips(int pixels) const;
 
     const Telvor& window_;
     const WindowDriver& driver_;
-    const RecordingPrinter& printer_;
+    const qrb::RecordingPrinter& printer_;
     const bool& ended_;
 };
 

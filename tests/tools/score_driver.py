@@ -8,8 +8,14 @@
   realdata      the real logs: exit status 0 and every contact in the CSV,
                 scored or skipped (skipped, exit 77, when they are absent)
   cli           exit statuses, messages naming the file, "-" for standard input
+  windows       qrb-score.exe under Wine against the Linux qrb-score: the same
+                text and CSV, byte for byte, and the same exit status and
+                messages, for the logs in --data (skipped, exit 77, when there
+                are none), the seeded logbooks, a file with a UTF-8 name and
+                standard input
 
     score_driver.py MODE --score QRB_SCORE [--scenario QRB_SCENARIO] --work DIR [--data DIR]
+    score_driver.py windows --score QRB_SCORE --exe QRB_SCORE_EXE --work DIR --data DIR [--wine WINE]
 """
 import argparse
 import csv
@@ -384,16 +390,81 @@ def report_checks(opts, work):
           f"--pdf not writable: {r.returncode} {err!r}")
 
 
+def windows(opts):
+    """Both commands see the same relative file names, from the same folder,
+    so the names in the output are the same bytes."""
+    data = Path(opts.data)
+    logs = sorted(p for p in data.glob("*") if p.suffix.lower() in (".adi", ".edi", ".adx"))
+    if not logs:
+        print(f"no logs in {data}: skipped")
+        return 77
+    work = Path(opts.work)
+    shutil.rmtree(work, ignore_errors=True)
+    work.mkdir(parents=True)
+    names = []
+    for log in logs:
+        (work / log.name).symlink_to(log.resolve())
+        names.append(log.name)
+    if opts.seeded:
+        gen_logbook.write(work, opts.seed)
+        names += ["mygrid.adi", "option.adi"]
+        # A name beyond ASCII: opened by its UTF-8 name, written back unchanged.
+        shutil.copyfile(work / "mygrid.adi", work / "Logbuch Jürgen ÄÖÜ ß €.adi")
+        names.append("Logbuch Jürgen ÄÖÜ ß €.adi")
+    windows_score = [opts.wine, str(Path(opts.exe).resolve())]
+    linux_score = [str(Path(opts.score).resolve())]
+
+    def same(args, what, stdin=None):
+        want = subprocess.run(linux_score + args, input=stdin, capture_output=True, cwd=work,
+                              timeout=300)
+        got = subprocess.run(windows_score + args, input=stdin, capture_output=True, cwd=work,
+                             timeout=300)
+        check(got.returncode == want.returncode,
+              f"{what}: exit status {got.returncode} under Wine, {want.returncode} on Linux: "
+              f"{got.stderr[-500:]!r}")
+        if got.stdout != want.stdout:
+            a, b = got.stdout.split(b"\n"), want.stdout.split(b"\n")
+            line = next((i for i, (x, y) in enumerate(zip(a, b)) if x != y), min(len(a), len(b)))
+            check(False, f"{what}: output differs from line {line + 1} on "
+                         f"({len(got.stdout)} bytes under Wine, {len(want.stdout)} on Linux): "
+                         f"Wine {a[line:line + 2]!r}, Linux {b[line:line + 2]!r}")
+        check(got.stderr == want.stderr,
+              f"{what}: messages differ: Wine {got.stderr[-500:]!r}, Linux {want.stderr[-500:]!r}")
+        print(f"{what}: {len(want.stdout)} bytes, exit status {want.returncode}")
+        return want
+
+    for fmt in ("text", "csv"):
+        same(["--format", fmt, *names], f"{fmt}, {len(names)} logs")
+    if opts.seeded:
+        same(["--own", "jo62qm", "mygrid.adi"], "text, --own")
+        same(["--unique", "--no-sat", "--format", "csv", *names], "csv, --unique --no-sat")
+        same(["--format", "csv", "-"], "csv, standard input", stdin=(work / "option.adi").read_bytes())
+        same(["--format", "xml", "mygrid.adi"], "usage error")
+        # No PDF on Windows: one line saying so, status 2, nothing written.
+        r = subprocess.run(windows_score + ["--pdf", "log.pdf", "mygrid.adi"], capture_output=True,
+                           cwd=work, timeout=300)
+        check(r.returncode == 2 and r.stdout == b"" and not (work / "log.pdf").exists()
+              and r.stderr == "qrb-score: PDF-Ausgabe gibt es in der Windows-Ausgabe nicht; "
+                              "--print druckt auf dem Standarddrucker\n".encode(),
+              f"--pdf under Wine: {r.returncode} {r.stderr!r}")
+    return 0
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("mode", choices=["differential", "realdata", "cli"])
+    parser.add_argument("mode", choices=["differential", "realdata", "cli", "windows"])
     parser.add_argument("--score", required=True)
     parser.add_argument("--scenario")
     parser.add_argument("--work", default=".")
     parser.add_argument("--data")
     parser.add_argument("--seed", type=int, default=20261207)
+    parser.add_argument("--exe", help="qrb-score.exe (windows)")
+    parser.add_argument("--wine", default="wine", help="runs a Windows program (windows)")
+    parser.add_argument("--seeded", action="store_true",
+                        help="also the seeded logbooks and special names (windows)")
     opts = parser.parse_args()
-    status = {"differential": differential, "realdata": realdata, "cli": cli}[opts.mode](opts)
+    modes = {"differential": differential, "realdata": realdata, "cli": cli, "windows": windows}
+    status = modes[opts.mode](opts)
     if status == 77:
         return 77
     print(f"{len(failures)} failed")

@@ -2,6 +2,7 @@
 // Log lines, the running sum and the printed log.
 
 #include "output/log_line.h"
+#include "output/page_layout.h"
 #include "output/printer.h"
 
 #include <QString>
@@ -29,19 +30,15 @@ class RecordingPrinter : public qrb::Printer {
 public:
     explicit RecordingPrinter(bool accepts) : accepts_(accepts) {}
 
-    void setFontFace(std::u16string_view face) override {
-        calls << QStringLiteral("face:") + qs(face);
-    }
-    void setFontSize(double points) override {
-        calls << QStringLiteral("size:") + QString::number(points);
-        sizes.push_back(points);
-    }
-    void printLine(std::u16string_view line) override {
-        calls << QStringLiteral("line:") + qs(line);
-    }
-    bool endDocument() override {
+    qrb::PrintOutcome print(const qrb::PrintJob& job) override {
+        calls << QStringLiteral("face:") + qs(job.fontFace);
+        calls << QStringLiteral("size:") + QString::number(job.fontSize);
+        sizes.push_back(job.fontSize);
+        for (const std::u16string& line : job.lines) {
+            calls << QStringLiteral("line:") + qs(line);
+        }
         calls << QStringLiteral("end");
-        return accepts_;
+        return {accepts_, {}};
     }
 
     QStringList calls;
@@ -83,6 +80,8 @@ private slots:
     void printedLines();
     void printLog_data();
     void printLog();
+    void layOutLines_data();
+    void layOutLines();
 };
 
 void TestOutput::decimalText_data() {
@@ -395,6 +394,39 @@ void TestOutput::printLog() {
     RecordingPrinter again(accepted);
     qrb::printLog(again, {u16(kHeader)}, toLines(log));
     QCOMPARE(again.calls, printer.calls);
+}
+
+void TestOutput::layOutLines_data() {
+    // Font: ascent 8, descent 2, 10 per line; a page holds the lines whose
+    // descent stays within its height.
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("pageHeight");
+    QTest::addColumn<QString>("expected"); // page:baseline of each line
+
+    QTest::newRow("no line") << 0 << 100 << QString();
+    QTest::newRow("one page") << 3 << 100 << QStringLiteral("0:8 0:18 0:28");
+    // The tenth line ends exactly at the bottom: it still fits.
+    QTest::newRow("last line flush with the bottom")
+        << 11 << 100 << QStringLiteral("0:8 0:18 0:28 0:38 0:48 0:58 0:68 0:78 0:88 0:98 1:8");
+    QTest::newRow("one unit short: next page")
+        << 10 << 99 << QStringLiteral("0:8 0:18 0:28 0:38 0:48 0:58 0:68 0:78 0:88 1:8");
+    QTest::newRow("three pages of two") << 5 << 25 << QStringLiteral("0:8 0:18 1:8 1:18 2:8");
+    // A page lower than one line still takes one line each, never an empty page.
+    QTest::newRow("page lower than a line") << 2 << 5 << QStringLiteral("0:8 1:8");
+}
+
+void TestOutput::layOutLines() {
+    QFETCH(int, count);
+    QFETCH(int, pageHeight);
+    QFETCH(QString, expected);
+
+    const std::vector<qrb::PlacedLine> placed =
+        qrb::layOutLines(static_cast<std::size_t>(count), {8, 2, 10}, pageHeight);
+    QStringList got;
+    for (const qrb::PlacedLine& line : placed) {
+        got << QStringLiteral("%1:%2").arg(line.page).arg(line.baseline);
+    }
+    QCOMPARE(got.join(QLatin1Char(' ')), expected);
 }
 
 QTEST_APPLESS_MAIN(TestOutput)

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "output/printer.h"
+
+#include <chrono>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace qrb {
+
+// The system's default printer through the Windows printing API, without any
+// dialog. Lines are collected and printed as one job when the document ends,
+// laid out like the Linux printout (font, line spacing, page breaks). The job
+// runs on a thread of its own; endDocument() waits for it at most the answer
+// time, so a printer that hangs never holds the caller. Every failure is one
+// line on standard error, "<program>: nicht gedruckt: <reason>".
+class WinPrinter : public Printer {
+public:
+    explicit WinPrinter(std::string programName);
+
+    // The whole job as one document: accepted only when the spooler took it
+    // in time; otherwise the reason of failure().
+    PrintOutcome print(const PrintJob& job) override;
+
+    void setFontFace(std::u16string_view face);
+    void setFontSize(double points);
+    void printLine(std::u16string_view line);
+    // A report of many pages: this title on top of every page and "Seite N
+    // von M" at its foot, long lines wrapped (output/page_layout.h), as the
+    // Linux printout does it. Without a title the lines stand as they come.
+    void setPageTitle(std::u16string title) { title_ = std::move(title); }
+    // True only when the spooler took the whole document in time.
+    bool endDocument();
+
+    // The reason of the last failure (UTF-8), empty after a print that worked.
+    const std::string& failure() const { return failure_; }
+    // True when the last job did not end in time and was left on its thread.
+    // Such a thread may hold the system's loader lock (inside the printer
+    // driver), so a program ending now must end with TerminateProcess: a
+    // normal exit would wait for that lock.
+    bool abandoned() const { return abandoned_; }
+
+    // How long endDocument() waits for the job's thread: the time the Linux
+    // printer gives its print server, with its grace.
+    static constexpr std::chrono::seconds kAnswerTime{10};
+
+private:
+    void fail(const std::string& reason);
+
+    std::string program_;
+    std::u16string face_;
+    double points_ = 10.0;
+    std::vector<std::u16string> lines_;
+    std::u16string title_;
+    std::string failure_;
+    bool abandoned_ = false;
+};
+
+} // namespace qrb

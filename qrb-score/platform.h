@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What qrb-score needs from the operating system, the same on Linux and on
+// Windows: the command line as UTF-8, standard input and output as plain
+// bytes, logbook files opened by their UTF-8 names and read by descriptor.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace qrb::score {
+
+// The program's arguments as UTF-8 (on Windows taken from the wide command
+// line, whatever the ANSI code page); standard input, output and error pass
+// bytes unchanged (no CR added before LF on Windows). Lives as long as main.
+class CommandLine {
+public:
+    CommandLine(int argc, char* argv[]);
+    ~CommandLine();
+    CommandLine(const CommandLine&) = delete;
+    CommandLine& operator=(const CommandLine&) = delete;
+
+    int argc() const { return static_cast<int>(pointers_.size()) - 1; }
+    char** argv() { return pointers_.data(); }
+
+private:
+    std::vector<std::string> arguments_;
+    std::vector<char*> pointers_;
+    [[maybe_unused]] unsigned consoleCodePage_ = 0; // the console's own, on Windows
+};
+
+// A logbook opened for reading: the file of that UTF-8 name, or standard
+// input for "-".
+class InputFile {
+public:
+    explicit InputFile(const std::string& name);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // The descriptor to read, -1 when the file could not be opened.
+    int fd() const { return fd_; }
+    // Why it could not be opened, as an errno value (ENOENT, EACCES, EISDIR, ...).
+    int error() const { return error_; }
+
+private:
+    int fd_ = -1;
+    int error_ = 0;
+    bool owned_ = false;
+};
+
+// Reads at most `size` bytes; the count read, 0 at the end, -1 with errno set
+// on failure (an interrupted read is repeated).
+long long readFd(int fd, char* into, std::size_t size);
+
+// True when standard error is a terminal that understands the escape
+// sequences of the progress line.
+bool stderrIsTerminal();
+
+} // namespace qrb::score

@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "qrb-score/platform.h"
+
+// windows.h before the other Windows headers, which need its types.
+// clang-format off
+#include <windows.h>
+// clang-format on
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <io.h>
+#include <shellapi.h>
+#include <sys/stat.h>
+
+namespace qrb::score {
+
+namespace {
+
+std::string toUtf8(const wchar_t* text) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) {
+        return {};
+    }
+    std::string utf8(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8.data(), size, nullptr, nullptr);
+    utf8.pop_back(); // the terminating zero
+    return utf8;
+}
+
+// Empty when `text` is no valid UTF-8.
+std::wstring toWide(const std::string& text) {
+    const int size =
+        MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.c_str(), -1, nullptr, 0);
+    if (size <= 1) {
+        return {};
+    }
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.c_str(), -1, wide.data(), size);
+    wide.pop_back();
+    return wide;
+}
+
+} // namespace
+
+CommandLine::CommandLine(int argc, char* argv[]) {
+    int count = 0;
+    wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (wide != nullptr) {
+        for (int i = 0; i < count; ++i) {
+            arguments_.push_back(toUtf8(wide[i]));
+        }
+        LocalFree(wide);
+    } else {
+        arguments_.assign(argv, argv + argc);
+    }
+    for (std::string& argument : arguments_) {
+        pointers_.push_back(argument.data());
+    }
+    pointers_.push_back(nullptr);
+
+    // Bytes in, bytes out: the logs, the text and the CSV exactly as on Linux.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    // The messages are UTF-8; a console shows them right in that code page.
+    consoleCodePage_ = GetConsoleOutputCP();
+    if (consoleCodePage_ != 0) {
+        SetConsoleOutputCP(CP_UTF8);
+    }
+}
+
+CommandLine::~CommandLine() {
+    if (consoleCodePage_ != 0) {
+        std::fflush(stdout);
+        std::fflush(stderr);
+        SetConsoleOutputCP(consoleCodePage_);
+    }
+}
+
+InputFile::InputFile(const std::string& name) {
+    if (name == "-") {
+        fd_ = _fileno(stdin);
+        return;
+    }
+    const std::wstring wide = toWide(name);
+    if (wide.empty()) {
+        error_ = ENOENT; // no file can have a name that is not valid UTF-8
+        return;
+    }
+    // Windows refuses to open a folder with EACCES: tell it apart first.
+    struct _stat64 info {};
+    if (_wstat64(wide.c_str(), &info) == 0 && (info.st_mode & _S_IFDIR) != 0) {
+        error_ = EISDIR;
+        return;
+    }
+    fd_ = _wopen(wide.c_str(), _O_RDONLY | _O_BINARY | _O_SEQUENTIAL | _O_NOINHERIT);
+    if (fd_ < 0) {
+        error_ = errno;
+        return;
+    }
+    owned_ = true;
+}
+
+InputFile::~InputFile() {
+    if (owned_) {
+        _close(fd_);
+    }
+}
+
+long long readFd(int fd, char* into, std::size_t size) {
+    const auto chunk = static_cast<unsigned>(std::min<std::size_t>(size, INT_MAX));
+    int got = 0;
+    do {
+        got = _read(fd, into, chunk);
+    } while (got < 0 && errno == EINTR);
+    return got;
+}
+
+bool stderrIsTerminal() {
+    const HANDLE handle = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || GetConsoleMode(handle, &mode) == 0) {
+        return false; // a file or a pipe
+    }
+    // The progress line clears itself with an escape sequence.
+    return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
+           SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
+} // namespace qrb::score

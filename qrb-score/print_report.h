@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "output/printer.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qrb::score {
+
+// Prints the text log on the default printer, or lays it out into the PDF
+// file `pdf`, with `title` on top: the rule under the column header of every
+// block, as in the window's printout. 0 when printed; otherwise the reason is
+// on standard error and the result is the exit status.
+int printReport(const std::vector<std::u16string>& text, const std::u16string& title,
+                const std::optional<std::string>& pdf, char* program);
+
+// Empty where --pdf is offered; otherwise the one line that says it is not.
+std::string_view pdfUnavailable();
+
+// The text log as one print job: indented by the printout's margin, a rule
+// under every column header, in the window's fixed-pitch font.
+PrintJob reportPrintJob(const std::vector<std::u16string>& text);
+
+} // namespace qrb::score

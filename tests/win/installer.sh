@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# The Windows installer under Wine: a silent install for the current user
+# (no administrator rights), the files, the Start-menu entries and the entry
+# in the list of apps, the installed qrb-score.exe runs, and a silent
+# uninstall takes all of it away again.
+#
+# Usage: installer.sh WINDOWS_BUILD_DIR
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../package/lib.sh
+source "$here/../package/lib.sh"
+# shellcheck source=../../scripts/win/wine_env.sh
+source "$here/../../scripts/win/wine_env.sh"
+
+build=${1:?usage: installer.sh WINDOWS_BUILD_DIR}
+need_tools wine:wine python3:python3
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+[[ -n $version ]] || fail "no project version in $build/CMakeCache.txt"
+setup=$build/packages/qrb-punkte-$version-windows-x64-setup.exe
+zip=$build/packages/qrb-punkte-$version-windows-x64.zip
+[[ -s $setup ]] || fail "no installer $setup (target package-windows)"
+[[ -s $zip ]] || fail "no zip archive $zip (target package-windows)"
+
+# The zip: the programs and the two texts in one folder, nothing else.
+listing=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" | sort)
+expected=$(printf "qrb-punkte-$version-windows-x64/%s\n" "" LIESMICH.txt LIZENZ.txt qrb-punkte.exe qrb-score.exe | sort)
+[[ $listing == "$expected" ]] || fail "the zip holds"$'\n'"$listing"$'\n'"not"$'\n'"$expected"
+
+# The program carries its version, icon and manifest (UTF-8 code page) as
+# resources: the version strings are UTF-16 in the file.
+python3 - "$build/qrb-score/qrb-score.exe" "$version" << 'PY' || fail "qrb-score.exe lacks its resources"
+import sys
+data = open(sys.argv[1], "rb").read()
+want = {
+    "version resource": "ProductVersion".encode("utf-16-le"),
+    "its version": (sys.argv[2] + "\0").encode("utf-16-le"),
+    "the product name": "QRB-Punkte".encode("utf-16-le"),
+    "the manifest's UTF-8 code page": b"<activeCodePage",
+    "the icon (PNG of 256 px)": b"\x89PNG",
+}
+missing = [what for what, needle in want.items() if needle not in data]
+if missing:
+    print("qrb-score.exe lacks: " + ", ".join(missing))
+sys.exit(1 if missing else 0)
+PY
+
+trap wine_env_cleanup EXIT
+# The display the window tests share (display.sh), when it runs; otherwise
+# one of its own.
+unset DISPLAY
+if [[ -f $build/wine-display ]] && kill -0 "$(sed -n 2p "$build/wine-display")" 2> /dev/null; then
+    DISPLAY=$(sed -n 1p "$build/wine-display")
+    export DISPLAY
+fi
+wine_env_init "$build" display || fail "Wine could not be set up"
+
+users=$WINEPREFIX/drive_c/users
+user_dir() {
+    local found
+    found=$(find "$users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)
+    [[ -n $found ]] || fail "no user folder in $users"
+    printf '%s' "$found"
+}
+home=$(user_dir)
+target=$home/AppData/Local/Programs/QRB-Punkte
+menu=$home/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/QRB-Punkte
+uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\QRB-Punkte'
+rm -rf -- "$target" "$menu"
+
+# A user without administrator rights: the installer asks for none, so Wine
+# starts it as it is.
+wine "$setup" /S || fail "the silent install ended with status $?"
+for file in qrb-punkte.exe qrb-score.exe LIESMICH.txt LIZENZ.txt Deinstallieren.exe; do
+    [[ -s $target/$file ]] || fail "not installed: $target/$file"
+done
+for link in QRB-Punkte.lnk "qrb-score (Eingabeaufforderung).lnk" Liesmich.lnk "QRB-Punkte deinstallieren.lnk"; do
+    [[ -s $menu/$link ]] || fail "no Start-menu entry \"$link\" in $menu"
+done
+cmp -s "$target/qrb-score.exe" "$build/qrb-score/qrb-score.exe" ||
+    fail "the installed qrb-score.exe is not the one built"
+shown=$(wine reg query "$uninstall_key" /v DisplayVersion 2>&1 | tr -d '\r')
+[[ $shown == *"DisplayVersion"*"$version"* ]] ||
+    fail "no entry with version $version in the list of apps: $shown"
+
+out=$(wine "$target/qrb-score.exe" --version | tr -d '\r')
+[[ $out == "qrb-score $version" ]] || fail "the installed qrb-score.exe --version says \"$out\""
+echo "installed: $target; qrb-score.exe --version: $out"
+
+# The installed window starts, shows itself, and its close box ends it at
+# once (taskkill without /F closes the window as its close box does).
+wine "$target/qrb-punkte.exe" &
+window_pid=$!
+shown=""
+for ((i = 0; i < 200; i++)); do
+    shown=$(xdotool search --name '^QRB-PUNKTE$' 2> /dev/null || true)
+    [[ -n $shown ]] && break
+    kill -0 "$window_pid" 2> /dev/null || break
+    sleep 0.1
+done
+[[ -n $shown ]] || { kill "$window_pid" 2> /dev/null; fail "the installed qrb-punkte.exe showed no window QRB-PUNKTE"; }
+wine taskkill /im qrb-punkte.exe > /dev/null 2>&1 || true
+for ((i = 0; i < 100; i++)); do
+    kill -0 "$window_pid" 2> /dev/null || break
+    sleep 0.1
+done
+if kill -0 "$window_pid" 2> /dev/null; then
+    kill "$window_pid" 2> /dev/null
+    fail "the installed qrb-punkte.exe did not end when its window was closed"
+fi
+wait "$window_pid" || fail "the installed qrb-punkte.exe ended with status $? after its window was closed"
+echo "the installed qrb-punkte.exe showed its window and ended when it was closed"
+
+# The uninstaller copies itself away and goes on from there: wait for it,
+# bounded.
+wine "$target/Deinstallieren.exe" /S || fail "the silent uninstall ended with status $?"
+for ((i = 0; i < 300; i++)); do
+    [[ -e $target || -e $menu ]] || break
+    sleep 0.1
+done
+[[ ! -e $target ]] || fail "left behind after the uninstall: $(find "$target" | tr '\n' ' ')"
+[[ ! -e $menu ]] || fail "Start-menu folder left behind: $(find "$menu" | tr '\n' ' ')"
+if wine reg query "$uninstall_key" > /dev/null 2>&1; then
+    fail "the entry in the list of apps is left behind"
+fi
+echo "PASS: installed, started and uninstalled silently"

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Runs a command with the Windows build's Wine prefix set up (WINEPREFIX,
+# quiet Wine), and ends Wine's programs afterwards.
+#
+# Usage: with_wine.sh WINDOWS_BUILD_DIR COMMAND...
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=../../scripts/win/wine_env.sh
+source "$here/../../scripts/win/wine_env.sh"
+build=${1:?usage: with_wine.sh WINDOWS_BUILD_DIR COMMAND...}
+shift
+trap wine_env_cleanup EXIT
+wine_env_init "$build"
+status=0
+"$@" || status=$?
+exit "$status"
