@@ -2,6 +2,7 @@
 // qrb-score: scores whole logbooks (ADIF, ADX, EDI) for the EU-UKW-Diplom,
 // every contact by the window's rules, as a text log or as CSV.
 #include "logbook/logbook.h"
+#include "map/map.h"
 #include "qrb-score/contact.h"
 #include "qrb-score/csv_writer.h"
 #include "qrb-score/fd_input.h"
@@ -36,7 +37,8 @@ constexpr int kExitUsage = 2;
 
 constexpr std::string_view kUsage =
     "Aufruf: qrb-score [--own LOC] [--unique] [--no-sat] [--format text|csv]\n"
-    "                 [--print | --pdf DATEI] [--xlsx DATEI] LOG...\n";
+    "                 [--print | --pdf DATEI] [--xlsx DATEI] [--map DATEI] [--band B]\n"
+    "                 LOG...\n";
 
 constexpr std::string_view kHelp =
     "Wertet Logbücher für das EU-UKW-Diplom aus: jede Verbindung wird nach denselben\n"
@@ -62,6 +64,10 @@ constexpr std::string_view kHelp =
     "  --pdf DATEI        das Protokoll als PDF in DATEI schreiben\n"
     "  --xlsx DATEI       zusätzlich eine Arbeitsmappe (Tabellenblätter\n"
     "                     \"Verbindungen\" und \"Übersicht\") in DATEI schreiben\n"
+    "  --map DATEI        zusätzlich eine Karte der gewerteten Quadrate in DATEI\n"
+    "                     schreiben, SVG (.svg) oder PNG (.png) nach der Endung\n"
+    "  --band B           die Karte nur für ein Band, benannt wie die Bandknöpfe\n"
+    "                     (50, 144, 432, 1.2, 2.3, 3.6, 5.7, 10, 24, 47)\n"
     "  --help             diese Hilfe\n"
     "  --version          Version\n"
     "\n"
@@ -81,6 +87,8 @@ struct Options {
     OutputFormat format = OutputFormat::Text;
     bool print = false;
     std::optional<std::string> pdf;
+    std::optional<std::string> map;
+    int mapBand = qrb::map::kAllBands;
     std::vector<std::string> logs;
 };
 
@@ -93,6 +101,17 @@ int usageError(const std::string& message) {
     std::fwrite(kUsage.data(), 1, kUsage.size(), stderr);
     std::fputs("Mehr mit: qrb-score --help\n", stderr);
     return kExitUsage;
+}
+
+// The band index of a band button's caption, kAllBands for none.
+int bandOfCaption(std::string_view caption) {
+    const std::u16string wide = qrb::score::decodeUtf8(caption);
+    for (std::size_t i = 0; i < qrb::kBands.size(); ++i) {
+        if (qrb::kBands[i].caption == wide) {
+            return static_cast<int>(i);
+        }
+    }
+    return qrb::map::kAllBands;
 }
 
 // The options, or the exit status when there is nothing more to do.
@@ -133,7 +152,8 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
             name = arg.substr(0, eq);
             value = std::string(arg.substr(eq + 1));
         }
-        if (name != "--own" && name != "--format" && name != "--pdf" && name != "--xlsx") {
+        if (name != "--own" && name != "--format" && name != "--pdf" && name != "--xlsx" &&
+            name != "--map" && name != "--band") {
             return usageError("unbekannte Option " + std::string(arg));
         }
         if (!value) {
@@ -144,11 +164,18 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
         }
         if (name == "--own") {
             options.own = *value;
-        } else if (name == "--pdf" || name == "--xlsx") {
+        } else if (name == "--pdf" || name == "--xlsx" || name == "--map") {
             if (value->empty()) {
                 return usageError(std::string(name) + " braucht einen Dateinamen");
             }
-            (name == "--pdf" ? options.pdf : options.xlsx) = *value;
+            (name == "--pdf"    ? options.pdf
+             : name == "--xlsx" ? options.xlsx
+                                : options.map) = *value;
+        } else if (name == "--band") {
+            options.mapBand = bandOfCaption(*value);
+            if (options.mapBand == qrb::map::kAllBands) {
+                return usageError("--band " + *value + ": kein Band des Diploms");
+            }
         } else if (*value == "text" || *value == "csv") {
             options.format = *value == "csv" ? OutputFormat::Csv : OutputFormat::Text;
         } else {
@@ -161,6 +188,9 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
     if ((options.print || options.pdf) && options.format == OutputFormat::Csv) {
         return usageError("gedruckt wird das Protokoll, nicht CSV: --format csv passt nicht "
                           "zu --print oder --pdf");
+    }
+    if (options.mapBand != qrb::map::kAllBands && !options.map) {
+        return usageError("--band gilt der Karte: nur mit --map");
     }
     if (options.logs.empty()) {
         return usageError("kein Logbuch angegeben");
@@ -358,6 +388,11 @@ int main(int argc, char* argv[]) {
         say(std::string(noPdf));
         return kExitUsage;
     }
+    if (const std::string_view noMap = qrb::score::mapUnavailable();
+        options.map && !noMap.empty()) {
+        say(std::string(noMap));
+        return kExitUsage;
+    }
     if (const std::string_view noXlsx = qrb::score::xlsxUnavailable();
         options.xlsx && !noXlsx.empty()) {
         say(std::string(noXlsx));
@@ -381,6 +416,11 @@ int main(int argc, char* argv[]) {
     std::optional<qrb::score::XlsxWriter> xlsx;
     if (options.xlsx) {
         xlsx.emplace(*options.xlsx);
+    }
+    std::optional<qrb::score::ReportMap> map;
+    if (options.map) {
+        map.emplace(options.mapBand);
+        report.addSink(*map);
     }
     Outputs outputs{&report, nullptr, nullptr, xlsx ? &*xlsx : nullptr};
     if (!text) {
@@ -418,6 +458,13 @@ int main(int argc, char* argv[]) {
     }
     if (xlsx) {
         if (const std::string failed = xlsx->finish(report); !failed.empty()) {
+            say(failed);
+            status = kExitRead;
+        }
+    }
+    if (map) {
+        if (const std::string failed = map->write(report, *options.map, commandLine.argv()[0]);
+            !failed.empty()) {
             say(failed);
             status = kExitRead;
         }

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "map/map.h"
 #include "output/printer.h"
+#include "qrb-score/report.h"
 
 #include <optional>
 #include <string>
@@ -19,6 +21,24 @@ int printReport(const std::vector<std::u16string>& text, const std::u16string& t
 
 // Empty where --pdf is offered; otherwise the one line that says it is not.
 std::string_view pdfUnavailable();
+
+// Empty where --map is offered; otherwise the one line that says it is not.
+std::string_view mapUnavailable();
+
+// The map of --map: the scored contacts, square by square as they come
+// (after --unique and --no-sat), of one band or of all.
+class ReportMap : public BlockContactSink {
+public:
+    explicit ReportMap(int band) : tally_(band) {}
+    void contact(const Block& block, const BlockContact& contact) override;
+    // Writes the map as SVG or PNG by the file's ending, titled with the
+    // report's stations, own squares and dates; empty when written, else why
+    // not.
+    std::string write(const Report& report, const std::string& path, char* program);
+
+private:
+    qrb::map::SquareTally tally_;
+};
 
 // The text log as one print job: indented by the printout's margin, a rule
 // under every column header, in the window's fixed-pitch font.

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "map/qt/qt_map.h"
 #include "output/qt/qt_printer.h"
 #include "qrb-score/print_report.h"
 
@@ -7,6 +8,58 @@
 #include <cstdlib>
 
 namespace qrb::score {
+
+namespace {
+
+// Nothing is shown, so no display is needed; a platform the user chose is
+// kept.
+void headless() {
+    if (const char* platform = std::getenv("QT_QPA_PLATFORM");
+        platform == nullptr || *platform == '\0') {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    qInstallMessageHandler(+[](QtMsgType, const QMessageLogContext&, const QString&) {});
+}
+
+} // namespace
+
+std::string_view mapUnavailable() {
+    return {};
+}
+
+void ReportMap::contact(const Block& /*block*/, const BlockContact& contact) {
+    tally_.add(contact.square, contact.qrb, contact.band);
+}
+
+std::string ReportMap::write(const Report& report, const std::string& path, char* program) {
+    qrb::map::MapInput in;
+    const int band = tally_.band();
+    in.tally = std::move(tally_);
+    const std::vector<Block>& blocks = report.blocks();
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        in.ownSquares.push_back(blocks[i].square);
+        const std::string station = stationText(blocks[i].station);
+        if (in.title.station.find(station) == std::string::npos) {
+            in.title.station += (in.title.station.empty() ? "" : ", ") + station;
+        }
+        if (in.title.ownSquare.find(blocks[i].square) == std::string::npos) {
+            in.title.ownSquare += (in.title.ownSquare.empty() ? "" : ", ") + blocks[i].square;
+        }
+    }
+    if (band != qrb::map::kAllBands) {
+        const std::u16string_view caption = qrb::kBands[static_cast<std::size_t>(band)].caption;
+        in.title.band = std::string(caption.begin(), caption.end());
+    }
+    if (const auto [first, last] = report.dateRange(); !first.empty()) {
+        in.title.dateRange = first + (first == last ? std::string() : " – " + last);
+    }
+    headless();
+    int qtArgc = 1;
+    char* qtArgv[] = {program, nullptr};
+    const QGuiApplication app(qtArgc, qtArgv);
+    std::string error;
+    return qrb::map::writeMap(in, path, error) ? std::string() : error;
+}
 
 int printReport(const std::vector<std::u16string>& text, const std::u16string& title,
                 const std::optional<std::string>& pdf, char* program) {

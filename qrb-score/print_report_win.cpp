@@ -32,6 +32,18 @@ int printReport(const std::vector<std::u16string>& text, const std::u16string& t
     return 1;
 }
 
+std::string_view mapUnavailable() {
+    return "Karten (--map) gibt es in der Windows-Ausgabe nicht";
+}
+
+// Not reached: --map is turned away before any log is read.
+void ReportMap::contact(const Block& /*block*/, const BlockContact& /*contact*/) {}
+
+std::string ReportMap::write(const Report& /*report*/, const std::string& /*path*/,
+                             char* /*program*/) {
+    return std::string(mapUnavailable());
+}
+
 std::string_view pdfUnavailable() {
     return "PDF-Ausgabe gibt es in der Windows-Ausgabe nicht; --print druckt auf dem "
            "Standarddrucker";

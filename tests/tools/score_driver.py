@@ -267,6 +267,7 @@ def cli(opts):
         shown = run(["pdftotext", "-layout", str(pdf), "-"]).stdout.decode("utf-8")
         check("JO73 432 2 2 4 DL1A" in " ".join(shown.split()), f"--pdf: log line missing: {shown!r}")
     report_checks(opts, work)
+    map_checks(opts, work)
     r = run([opts.score, "--version"])
     check(re.fullmatch(rb"qrb-score \d+\.\d+\.\d+\n", r.stdout) is not None, f"--version {r.stdout!r}")
     return 0
@@ -289,6 +290,37 @@ PBand=1296 MHz
 240514;1815;SM7XYZ;1;59;002;59;011;;JO77GA;520;;;;
 [END;]
 """
+
+
+def map_checks(opts, work):
+    """--map: a square per scored contact, after the rules and the band."""
+    import struct
+    import xml.etree.ElementTree as ET
+    adi = work / "report.adi"
+    svg, png = work / "map.svg", work / "map.png"
+
+    def squares(args):
+        svg.unlink(missing_ok=True)
+        r = run([opts.score, "--map", str(svg), *args, str(adi)])
+        check(r.returncode == 0, f"--map {args}: {r.returncode} {r.stderr!r}")
+        titles = [t.text or "" for t in ET.parse(svg).iter("{http://www.w3.org/2000/svg}title")]
+        return sorted(t.split(":")[0] for t in titles if re.match(r"^[A-R]{2}\d\d: ", t))
+
+    check(squares([]) == ["JO70", "JO82"], f"--map: {squares([])}")
+    check(squares(["--no-sat"]) == ["JO70"], "--map --no-sat keeps the satellite square off")
+    check(squares(["--band", "432"]) == ["JO82"], "--map --band 432")
+    png.unlink(missing_ok=True)
+    r = run([opts.score, "--format", "csv", "--map", str(png), str(adi)])
+    head = png.read_bytes()[:33] if png.exists() else b""
+    check(r.returncode == 0 and head[:8] == b"\x89PNG\r\n\x1a\n"
+          and struct.unpack(">II", head[16:24]) == (1754, 1240),
+          f"--map PNG of 1754 x 1240 pixels: {r.stderr!r} {head!r}")
+    check(b"pHYs" in png.read_bytes()[:4096] and struct.pack(">II", 5906, 5906) in png.read_bytes()[:4096],
+          "--map PNG at 150 dpi")
+    for args, what in ((["--band", "145", "--map", str(svg)], "no band"),
+                       (["--band", "144"], "--band without --map")):
+        r = run([opts.score, *args, str(adi)])
+        check(r.returncode == 2, f"{what}: exit {r.returncode}")
 
 
 def report_checks(opts, work):
