@@ -37,7 +37,7 @@ constexpr int kExitUsage = 2;
 
 constexpr std::string_view kUsage =
     "Aufruf: qrb-score [--own LOC] [--unique] [--no-sat] [--format text|csv]\n"
-    "                 [--print | --pdf DATEI] [--xlsx DATEI] [--map DATEI] [--band B]\n"
+    "                 [--print | --pdf DATEI] [--xlsx DATEI] [--map DATEI|page] [--band B]\n"
     "                 LOG...\n";
 
 constexpr std::string_view kHelp =
@@ -66,6 +66,7 @@ constexpr std::string_view kHelp =
     "                     \"Verbindungen\" und \"Übersicht\") in DATEI schreiben\n"
     "  --map DATEI        zusätzlich eine Karte der gewerteten Quadrate in DATEI\n"
     "                     schreiben, SVG (.svg) oder PNG (.png) nach der Endung\n"
+    "  --map=page         die Karte als erste Seite von --print oder --pdf\n"
     "  --band B           die Karte nur für ein Band, benannt wie die Bandknöpfe\n"
     "                     (50, 144, 432, 1.2, 2.3, 3.6, 5.7, 10, 24, 47)\n"
     "  --help             diese Hilfe\n"
@@ -88,6 +89,7 @@ struct Options {
     bool print = false;
     std::optional<std::string> pdf;
     std::optional<std::string> map;
+    bool mapPage = false; // --map=page: the map as the first printed page
     int mapBand = qrb::map::kAllBands;
     std::vector<std::string> logs;
 };
@@ -168,9 +170,13 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
             if (value->empty()) {
                 return usageError(std::string(name) + " braucht einen Dateinamen");
             }
-            (name == "--pdf"    ? options.pdf
-             : name == "--xlsx" ? options.xlsx
-                                : options.map) = *value;
+            if (name == "--map" && *value == "page") {
+                options.mapPage = true;
+            } else {
+                (name == "--pdf"    ? options.pdf
+                 : name == "--xlsx" ? options.xlsx
+                                    : options.map) = *value;
+            }
         } else if (name == "--band") {
             options.mapBand = bandOfCaption(*value);
             if (options.mapBand == qrb::map::kAllBands) {
@@ -189,7 +195,10 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
         return usageError("gedruckt wird das Protokoll, nicht CSV: --format csv passt nicht "
                           "zu --print oder --pdf");
     }
-    if (options.mapBand != qrb::map::kAllBands && !options.map) {
+    if (options.mapPage && !options.print && !options.pdf) {
+        return usageError("--map=page setzt die Karte vor den Druck: nur mit --print oder --pdf");
+    }
+    if (options.mapBand != qrb::map::kAllBands && !options.map && !options.mapPage) {
         return usageError("--band gilt der Karte: nur mit --map");
     }
     if (options.logs.empty()) {
@@ -389,7 +398,7 @@ int main(int argc, char* argv[]) {
         return kExitUsage;
     }
     if (const std::string_view noMap = qrb::score::mapUnavailable();
-        options.map && !noMap.empty()) {
+        (options.map || options.mapPage) && !noMap.empty()) {
         say(std::string(noMap));
         return kExitUsage;
     }
@@ -418,7 +427,7 @@ int main(int argc, char* argv[]) {
         xlsx.emplace(*options.xlsx);
     }
     std::optional<qrb::score::ReportMap> map;
-    if (options.map) {
+    if (options.map || options.mapPage) {
         map.emplace(options.mapBand);
         report.addSink(*map);
     }
@@ -452,7 +461,8 @@ int main(int argc, char* argv[]) {
             status = kExitRead;
         }
         if (printing && qrb::score::printReport(toPrinter.lines, reportTitle(report), options.pdf,
-                                                commandLine.argv()[0]) != 0) {
+                                                commandLine.argv()[0],
+                                                options.mapPage ? &*map : nullptr, report) != 0) {
             status = kExitRead;
         }
     }
@@ -462,7 +472,7 @@ int main(int argc, char* argv[]) {
             status = kExitRead;
         }
     }
-    if (map) {
+    if (map && options.map) {
         if (const std::string failed = map->write(report, *options.map, commandLine.argv()[0]);
             !failed.empty()) {
             say(failed);

@@ -16,8 +16,11 @@ namespace qrb::score {
 // file `pdf`, with `title` on top: the rule under the column header of every
 // block, as in the window's printout. 0 when printed; otherwise the reason is
 // on standard error and the result is the exit status.
+// With `map`, the map of the report's squares is the first page.
+class ReportMap;
 int printReport(const std::vector<std::u16string>& text, const std::u16string& title,
-                const std::optional<std::string>& pdf, char* program);
+                const std::optional<std::string>& pdf, char* program, ReportMap* map,
+                const Report& report);
 
 // Empty where --pdf is offered; otherwise the one line that says it is not.
 std::string_view pdfUnavailable();
@@ -35,6 +38,9 @@ public:
     // report's stations, own squares and dates; empty when written, else why
     // not.
     std::string write(const Report& report, const std::string& path, char* program);
+    // What the map shows, titled with the report's stations, own squares and
+    // dates. Takes the squares collected so far.
+    qrb::map::MapInput input(const Report& report);
 
 private:
     qrb::map::SquareTally tally_;

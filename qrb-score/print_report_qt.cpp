@@ -4,6 +4,8 @@
 #include "qrb-score/print_report.h"
 
 #include <QGuiApplication>
+#include <QPainter>
+#include <QRectF>
 #include <QString>
 #include <cstdlib>
 
@@ -31,7 +33,7 @@ void ReportMap::contact(const Block& /*block*/, const BlockContact& contact) {
     tally_.add(contact.square, contact.qrb, contact.band);
 }
 
-std::string ReportMap::write(const Report& report, const std::string& path, char* program) {
+qrb::map::MapInput ReportMap::input(const Report& report) {
     qrb::map::MapInput in;
     const int band = tally_.band();
     in.tally = std::move(tally_);
@@ -53,6 +55,11 @@ std::string ReportMap::write(const Report& report, const std::string& path, char
     if (const auto [first, last] = report.dateRange(); !first.empty()) {
         in.title.dateRange = first + (first == last ? std::string() : " – " + last);
     }
+    return in;
+}
+
+std::string ReportMap::write(const Report& report, const std::string& path, char* program) {
+    const qrb::map::MapInput in = input(report);
     headless();
     int qtArgc = 1;
     char* qtArgv[] = {program, nullptr};
@@ -62,7 +69,8 @@ std::string ReportMap::write(const Report& report, const std::string& path, char
 }
 
 int printReport(const std::vector<std::u16string>& text, const std::u16string& title,
-                const std::optional<std::string>& pdf, char* program) {
+                const std::optional<std::string>& pdf, char* program, ReportMap* map,
+                const Report& report) {
     // Nothing is shown, so no display is needed; a platform the user chose is
     // kept.
     if (const char* platform = std::getenv("QT_QPA_PLATFORM");
@@ -83,6 +91,11 @@ int printReport(const std::vector<std::u16string>& text, const std::u16string& t
     }
     // Title and "Seite N von M" on every page, long lines wrapped.
     printer.setPageTitle(QString::fromStdU16String(title));
+    if (map != nullptr) {
+        printer.setFrontPage([in = map->input(report)](QPainter& painter, const QRect& area) {
+            qrb::map::drawOnPage(painter, QRectF(area), in);
+        });
+    }
     return printer.print(reportPrintJob(text)).accepted ? 0 : 1;
 }
 

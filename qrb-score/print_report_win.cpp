@@ -11,7 +11,8 @@
 namespace qrb::score {
 
 int printReport(const std::vector<std::u16string>& text, const std::u16string& title,
-                const std::optional<std::string>& pdf, char* /*program*/) {
+                const std::optional<std::string>& pdf, char* /*program*/, ReportMap* /*map*/,
+                const Report& /*report*/) {
     if (pdf) {
         return 2; // turned away before any log is read (pdfUnavailable)
     }
@@ -38,6 +39,11 @@ std::string_view mapUnavailable() {
 
 // Not reached: --map is turned away before any log is read.
 void ReportMap::contact(const Block& /*block*/, const BlockContact& /*contact*/) {}
+
+qrb::map::MapInput ReportMap::input(const Report& /*report*/) {
+    qrb::map::MapInput in;
+    return in;
+}
 
 std::string ReportMap::write(const Report& /*report*/, const std::string& /*path*/,
                              char* /*program*/) {

@@ -166,10 +166,17 @@ QStringList reportPages(const QStringList& lines, const QString& title, const QF
 // Lays the lines out on pages, top to bottom; a line that would not fit any
 // more goes to the top of a new page. With a title, the pages of a report.
 bool render(QPdfWriter& writer, const QString& face, double points, const QStringList& given,
-            const QString& title) {
+            const QString& title, const QtPrinter::FrontPage& front) {
     QPainter painter;
     if (!painter.begin(&writer)) {
         return false;
+    }
+    if (front) {
+        const QRect area = writer.pageLayout().paintRectPixels(writer.resolution());
+        painter.save();
+        front(painter, QRect(0, 0, area.width(), area.height()));
+        painter.restore();
+        writer.newPage();
     }
     QFont font(face);
     font.setPointSizeF(points);
@@ -402,7 +409,7 @@ qrb::PrintOutcome QtPrinter::print(const qrb::PrintJob& printJob) {
             buffer.open(QIODevice::WriteOnly);
             QPdfWriter writer(&buffer);
             describe(writer, QPageSize(QPageSize::A4));
-            if (!render(writer, face, points, lines, title_)) {
+            if (!render(writer, face, points, lines, title_, front_)) {
                 return fail(QStringLiteral("%1 ließ sich nicht aufbereiten").arg(outputFile_));
             }
         }
@@ -423,7 +430,7 @@ qrb::PrintOutcome QtPrinter::print(const qrb::PrintJob& printJob) {
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
         describe(writer, localPaper());
-        if (!render(writer, face, points, lines, title_)) {
+        if (!render(writer, face, points, lines, title_, front_)) {
             return fail(QStringLiteral("der Druckauftrag ließ sich nicht aufbereiten"));
         }
     }

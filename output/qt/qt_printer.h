@@ -4,9 +4,12 @@
 #include "output/printer.h"
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // The system's default printer, without any dialog. Lines are collected and
@@ -16,6 +19,8 @@
 // Every failure is one line on standard error, "<program>: nicht gedruckt:
 // <reason>", and is the outcome of print() or, found later in the
 // background, goes to the printer's listener.
+class QPainter;
+
 class QtPrinter : public QObject, public qrb::Printer {
     Q_OBJECT
 
@@ -44,6 +49,11 @@ public:
     // come.
     void setPageTitle(const QString& title) { title_ = title; }
 
+    // A page drawn before the lines (a map, say), given the painter and the
+    // page's printable area; an empty function for none.
+    using FrontPage = std::function<void(QPainter& painter, const QRect& area)>;
+    void setFrontPage(FrontPage draw) { front_ = std::move(draw); }
+
     // For a window that must go on taking input: print() does not wait for
     // the print server; a failure found later goes to the listener, on this
     // object's thread.
@@ -63,6 +73,7 @@ private:
 
     QString outputFile_;
     QString title_;
+    FrontPage front_;
     QString programName_;
     bool background_ = false;
     // Jobs handed to the print server whose outcome is still to come.

@@ -317,7 +317,17 @@ def map_checks(opts, work):
           f"--map PNG of 1754 x 1240 pixels: {r.stderr!r} {head!r}")
     check(b"pHYs" in png.read_bytes()[:4096] and struct.pack(">II", 5906, 5906) in png.read_bytes()[:4096],
           "--map PNG at 150 dpi")
-    for args, what in ((["--band", "145", "--map", str(svg)], "no band"),
+    # --map=page: the map before the printed pages.
+    pdf = work / "mapped.pdf"
+    r = run([opts.score, "--pdf", str(pdf), "--map=page", str(adi)], timeout=120)
+    if r.returncode == 0 and shutil.which("pdftotext"):
+        first = run(["pdftotext", "-f", "1", "-l", "1", str(pdf), "-"]).stdout.decode("utf-8")
+        second = run(["pdftotext", "-f", "2", "-l", "2", str(pdf), "-"]).stdout.decode("utf-8")
+        check("JO70" in first and "JO82" in first and "Seite" not in first
+              and "Seite 1 von 1" in second, f"--map=page: {first[:300]!r} {second[:300]!r}")
+    check(r.returncode == 0, f"--map=page: {r.returncode} {r.stderr!r}")
+    for args, what in ((["--map=page"], "--map=page without printing"),
+                       (["--band", "145", "--map", str(svg)], "no band"),
                        (["--band", "144"], "--band without --map")):
         r = run([opts.score, *args, str(adi)])
         check(r.returncode == 2, f"{what}: exit {r.returncode}")
