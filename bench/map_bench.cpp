@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
         qrb::logbook::ReadError error;
         auto reader = qrb::logbook::openReader(file, error);
         if (!reader) {
-            std::printf("%s: %s\n", arg.c_str(), error.message.c_str());
+            std::printf("%s: %s\n", arg.c_str(), qrb::logbook::readErrorText(error).c_str());
             continue;
         }
         qrb::map::MapInput in;

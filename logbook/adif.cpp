@@ -63,7 +63,7 @@ private:
     bool readAcross(std::uint64_t length, std::string* target, std::size_t tagStart,
                     std::string_view name);
     bool finish(bool open, std::size_t firstLine);
-    void stop(std::string message, std::size_t line);
+    void stop(ReadError error, std::size_t line);
 
     ChunkBuffer in_;
     std::size_t pos_ = 0;     // next byte to look at
@@ -99,19 +99,21 @@ std::size_t AdifReader::refill() {
     return got;
 }
 
-void AdifReader::stop(std::string message, std::size_t line) {
+void AdifReader::stop(ReadError error, std::size_t line) {
     if (in_.failed()) {
-        message = "Die Datei kann nicht weitergelesen werden (Lesefehler).";
+        error = readError(ReadFault::ReadFailed);
     }
-    error_ = ReadError{std::move(message), line, records_ + 1};
+    error.line = line;
+    error.record = records_ + 1;
+    error_ = std::move(error);
     done_ = true;
 }
 
 bool AdifReader::finish(bool open, std::size_t firstLine) {
     if (in_.failed()) {
-        stop({}, line_);
+        stop(readError(ReadFault::ReadFailed), line_);
     } else if (open) {
-        stop("Die Datei endet mitten im Kontakt: <EOR> fehlt.", firstLine);
+        stop(readError(ReadFault::RecordNotClosed), firstLine);
     }
     done_ = true;
     return false;
@@ -137,10 +139,12 @@ bool AdifReader::readAcross(std::uint64_t length, std::string* target, std::size
             return true;
         }
         if (refill() == 0) {
-            stop("Die Datei endet mitten im Feld " + fieldName +
-                     " (angekündigt: " + std::to_string(announced) + " Bytes, es fehlen " +
-                     std::to_string(length) + ").",
-                 tagLine);
+            ReadError error;
+            error.fault = ReadFault::FieldCutOff;
+            error.field = fieldName;
+            error.announced = announced;
+            error.missing = length;
+            stop(std::move(error), tagLine);
             return false;
         }
     }
@@ -258,7 +262,17 @@ std::string* contactField(std::string_view name, Record& record) {
                    ? &record.time
                    : nullptr;
     case 8:
-        return wordIs<std::uint64_t>(n, "QSO_DATE") ? &record.date : nullptr;
+        if (wordIs<std::uint64_t>(n, "QSO_DATE")) {
+            return &record.date;
+        }
+        if (wordIs<std::uint64_t>(n, "SAT_NAME")) {
+            return &record.satName;
+        }
+        return wordIs<std::uint64_t>(n, "OPERATOR") ? &record.operatorCall : nullptr;
+    case 9: // PROP_MODE, as PROP_MOD and ROP_MODE
+        return wordIs<std::uint64_t>(n, "PROP_MOD") && wordIs<std::uint64_t>(n + 1, "ROP_MODE")
+                   ? &record.propMode
+                   : nullptr;
     case 10: // GRIDSQUARE, as GRIDSQUA and RE
         return wordIs<std::uint64_t>(n, "GRIDSQUA") && wordIs<std::uint16_t>(n + 8, "RE")
                    ? &record.locator
@@ -266,6 +280,10 @@ std::string* contactField(std::string_view name, Record& record) {
     case 13: // MY_GRIDSQUARE, as MY_GRIDS and IDSQUARE
         return wordIs<std::uint64_t>(n, "MY_GRIDS") && wordIs<std::uint64_t>(n + 5, "IDSQUARE")
                    ? &record.ownLocator
+                   : nullptr;
+    case 16: // STATION_CALLSIGN, as STATION_ and CALLSIGN
+        return wordIs<std::uint64_t>(n, "STATION_") && wordIs<std::uint64_t>(n + 8, "CALLSIGN")
+                   ? &record.stationCall
                    : nullptr;
     default:
         return nullptr;
@@ -280,6 +298,10 @@ void clearContact(Record& record) {
     record.locator.clear();
     record.band.clear();
     record.freq.clear();
+    record.stationCall.clear();
+    record.operatorCall.clear();
+    record.propMode.clear();
+    record.satName.clear();
     record.duplicate = false;
 }
 

@@ -47,8 +47,9 @@ private:
 
     void start(std::string_view name);
     void end();
-    void abort(std::string message);
-    bool stop(std::string message);
+    ReadError errorHere(ReadFault fault) const;
+    void abort(ReadError error);
+    bool stop(ReadError error);
     std::size_t line() const;
 
     ChunkBuffer in_;
@@ -113,8 +114,9 @@ void AdxReader::start(std::string_view name) {
     quiet_ = 0;
     ++depth_;
     if (depth_ > kMaxDepth) {
-        abort("Die XML-Elemente sind tiefer als " + std::to_string(kMaxDepth) +
-              " Ebenen verschachtelt.");
+        ReadError error = errorHere(ReadFault::XmlTooDeep);
+        error.limit = kMaxDepth;
+        abort(std::move(error));
         return;
     }
     if (recordDepth_ != 0) {
@@ -157,15 +159,23 @@ void AdxReader::end() {
     --depth_;
 }
 
-void AdxReader::abort(std::string message) {
+ReadError AdxReader::errorHere(ReadFault fault) const {
+    ReadError error;
+    error.fault = fault;
+    error.line = line();
+    error.record = recordDepth_ != 0 ? records_ + 1 : 0;
+    return error;
+}
+
+void AdxReader::abort(ReadError error) {
     if (!abortedBy_) {
-        abortedBy_ = ReadError{std::move(message), line(), recordDepth_ != 0 ? records_ + 1 : 0};
+        abortedBy_ = std::move(error);
     }
     XML_StopParser(parser_, XML_FALSE);
 }
 
-bool AdxReader::stop(std::string message) {
-    error_ = ReadError{std::move(message), line(), recordDepth_ != 0 ? records_ + 1 : 0};
+bool AdxReader::stop(ReadError error) {
+    error_ = std::move(error);
     done_ = true;
     return false;
 }
@@ -188,7 +198,7 @@ bool AdxReader::next(Record& record) {
             if (!held_) {
                 in_.refill(in_.size());
                 if (in_.failed()) {
-                    return stop("Die Datei kann nicht weitergelesen werden (Lesefehler).");
+                    return stop(errorHere(ReadFault::ReadFailed));
                 }
                 held_ = in_.size() > 0;
             }
@@ -198,8 +208,9 @@ bool AdxReader::next(Record& record) {
             held_ = false;
             status = XML_Parse(parser_, in_.data(), size, finished_ ? XML_TRUE : XML_FALSE);
             if (status != XML_STATUS_ERROR && quiet_ > kMaxQuietBytes) {
-                return stop("Ein XML-Element ist länger als " +
-                            std::to_string(kMaxQuietBytes / (std::size_t{1024} * 1024)) + " MiB.");
+                ReadError error = errorHere(ReadFault::XmlElementTooLong);
+                error.limit = kMaxQuietBytes;
+                return stop(std::move(error));
             }
         }
         if (status == XML_STATUS_ERROR) {
@@ -208,8 +219,9 @@ bool AdxReader::next(Record& record) {
                 done_ = true;
                 return false;
             }
-            return stop(std::string("XML-Fehler: ") + XML_ErrorString(XML_GetErrorCode(parser_)) +
-                        ".");
+            ReadError error = errorHere(ReadFault::XmlSyntax);
+            error.detail = XML_ErrorString(XML_GetErrorCode(parser_));
+            return stop(std::move(error));
         }
         suspended_ = status == XML_STATUS_SUSPENDED;
         if (ready_) {

@@ -44,7 +44,7 @@ private:
     LineRead readLine();
     void headerLine(std::string_view line);
     void contactLine(std::string_view line, Record& record) const;
-    bool stop(std::string message);
+    bool stop(ReadError error);
 
     ChunkBuffer in_;
     std::size_t pos_ = 0;
@@ -55,6 +55,8 @@ private:
     bool sawContacts_ = false;
     bool haveOwn_ = false;
     bool haveBand_ = false;
+    bool haveCall_ = false;
+    std::string call_; // PCall: the station that made the contacts
     std::string own_;
     std::string band_;
     bool done_ = false;
@@ -114,6 +116,9 @@ void EdiReader::headerLine(std::string_view line) {
     } else if (!haveBand_ && equalsNoCase(key, "PBAND")) {
         keep(band_, value);
         haveBand_ = true;
+    } else if (!haveCall_ && equalsNoCase(key, "PCALL")) {
+        keep(call_, value);
+        haveCall_ = true;
     }
 }
 
@@ -123,9 +128,13 @@ void EdiReader::contactLine(std::string_view line, Record& record) const {
     record.time.clear();
     record.locator.clear();
     record.freq.clear();
+    record.operatorCall.clear();
+    record.propMode.clear();
+    record.satName.clear();
     record.duplicate = false;
     record.ownLocator.assign(own_);
     record.band.assign(band_);
+    record.stationCall.assign(call_);
     std::size_t field = 1;
     std::size_t start = 0;
     for (;;) {
@@ -160,8 +169,10 @@ void EdiReader::contactLine(std::string_view line, Record& record) const {
     }
 }
 
-bool EdiReader::stop(std::string message) {
-    error_ = ReadError{std::move(message), lineNumber_, inContacts_ ? records_ + 1 : 0};
+bool EdiReader::stop(ReadError error) {
+    error.line = lineNumber_;
+    error.record = inContacts_ ? records_ + 1 : 0;
+    error_ = std::move(error);
     done_ = true;
     return false;
 }
@@ -173,14 +184,16 @@ bool EdiReader::next(Record& record) {
     for (;;) {
         const LineRead read = readLine();
         if (read == LineRead::TooLong) {
-            return stop("Die Zeile ist länger als " + std::to_string(kMaxLineBytes) + " Zeichen.");
+            ReadError error = readError(ReadFault::LineTooLong);
+            error.limit = kMaxLineBytes;
+            return stop(std::move(error));
         }
         if (read == LineRead::End) {
             if (in_.failed()) {
-                return stop("Die Datei kann nicht weitergelesen werden (Lesefehler).");
+                return stop(readError(ReadFault::ReadFailed));
             }
             if (!sawContacts_) {
-                return stop("Der Abschnitt [QSORecords] fehlt.");
+                return stop(readError(ReadFault::NoContactSection));
             }
             done_ = true;
             return false;

@@ -53,6 +53,13 @@ private:
     bool failed_ = false;
 };
 
+// An error of the given kind, its data still to be filled in.
+inline ReadError readError(ReadFault fault) {
+    ReadError error;
+    error.fault = fault;
+    return error;
+}
+
 inline constexpr char toUpperAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <istream>
 #include <memory>
 #include <optional>
@@ -31,22 +32,49 @@ struct Record {
     std::size_t number = 0; // 1-based number of the contact in its file
     std::size_t line = 0;   // line of the file where the contact begins (1-based)
     std::string call;
-    std::string date;       // as written: YYYYMMDD (ADIF, ADX) or YYMMDD (EDI)
-    std::string time;       // as written: HHMM or HHMMSS
-    std::string ownLocator; // MY_GRIDSQUARE (ADIF, ADX) or the header's PWWLo (EDI)
-    std::string locator;    // GRIDSQUARE (ADIF, ADX) or the 10th field (EDI)
-    std::string band;       // BAND (ADIF, ADX) or the header's PBand (EDI)
-    std::string freq;       // FREQ in MHz (ADIF, ADX); empty for EDI
-    bool duplicate = false; // EDI: a "D" in the 15th field
+    std::string date;         // as written: YYYYMMDD (ADIF, ADX) or YYMMDD (EDI)
+    std::string time;         // as written: HHMM or HHMMSS
+    std::string ownLocator;   // MY_GRIDSQUARE (ADIF, ADX) or the header's PWWLo (EDI)
+    std::string locator;      // GRIDSQUARE (ADIF, ADX) or the 10th field (EDI)
+    std::string band;         // BAND (ADIF, ADX) or the header's PBand (EDI)
+    std::string freq;         // FREQ in MHz (ADIF, ADX); empty for EDI
+    std::string stationCall;  // STATION_CALLSIGN (ADIF, ADX) or the header's PCall (EDI)
+    std::string operatorCall; // OPERATOR (ADIF, ADX)
+    std::string propMode;     // PROP_MODE (ADIF, ADX): "SAT" for a satellite contact
+    std::string satName;      // SAT_NAME (ADIF, ADX)
+    bool duplicate = false;   // EDI: a "D" in the 15th field
 };
 
-// Why a file could not be read on: a German message, with the line and the
-// contact where that helps (0 when it does not).
+// What stopped the reading of a file.
+enum class ReadFault {
+    ReadFailed,        // the stream could not be read (at the start or later)
+    Empty,             // nothing but blanks
+    UnknownFormat,     // none of the three formats
+    RecordNotClosed,   // ADIF: the file ends inside a contact, <EOR> missing
+    FieldCutOff,       // ADIF: the file ends inside a field's data
+    LineTooLong,       // EDI: a line longer than `limit` bytes
+    NoContactSection,  // EDI: no [QSORecords] section
+    XmlTooDeep,        // ADX: elements nested deeper than `limit` levels
+    XmlElementTooLong, // ADX: one element longer than `limit` bytes
+    XmlSyntax,         // ADX: not well-formed; `detail` holds the parser's words
+};
+
+// Why a file could not be read on, with its data: the line and the contact
+// where that helps (0 when it does not). readErrorText() words it.
 struct ReadError {
-    std::string message;
+    ReadFault fault = ReadFault::ReadFailed;
     std::size_t line = 0;
     std::size_t record = 0;
+    std::string field;           // FieldCutOff: the field's name as written
+    std::uint64_t announced = 0; // FieldCutOff: the data length the tag announced
+    std::uint64_t missing = 0;   // FieldCutOff: the bytes of it the file lacks
+    std::uint64_t limit = 0;     // LineTooLong, XmlElementTooLong: bytes; XmlTooDeep: levels
+    std::string detail;          // XmlSyntax: what the XML parser says (English)
 };
+
+// The error in German, one sentence without a full stop, followed by the line
+// and the contact where they are known: "… (Zeile 4, Verbindung 3)".
+std::string readErrorText(const ReadError& error);
 
 // Reads one contact at a time; memory does not grow with the file.
 class Reader {

@@ -8,6 +8,8 @@
 #include "scoring/score.h"
 
 #include <cstddef>
+#include <optional>
+#include <utility>
 
 namespace qrb::score {
 
@@ -96,7 +98,55 @@ std::u16string decodeUtf8(std::string_view bytes) {
     return text;
 }
 
+namespace {
+
+// The judgement of judgeLocator() for a text of ASCII bytes only, which is
+// what nearly every logbook holds: there the decoding is the identity and the
+// key filter's upper case touches a..z alone, so the window's check comes
+// down to a look at the first six bytes, without a UTF-16 copy. Empty for any
+// other text.
+std::optional<LogLocator> judgeAsciiLocator(std::string_view fileText) {
+    const std::string_view text = trimmedBlanks(fileText);
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return std::nullopt;
+        }
+    }
+    const auto upper = [](char c) {
+        return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c;
+    };
+    LogLocator result;
+    if (text.empty()) {
+        return result;
+    }
+    // As the check: letters A..X at the first, second, fifth and sixth
+    // place, digits at the third and fourth, the rest not looked at.
+    constexpr std::size_t kChecked = 6;
+    bool error = false;
+    for (std::size_t i = 0; i < text.size() && i < kChecked; ++i) {
+        const char c = upper(text[i]);
+        const bool digitPlace = i == 2 || i == 3;
+        error = error || (digitPlace ? !(c >= '0' && c <= '9') : !(c >= 'A' && c <= 'X'));
+    }
+    constexpr std::size_t kSquareLength = 4;
+    if (error || text.size() < kSquareLength) {
+        result.verdict = LogLocator::Verdict::Invalid;
+        return result;
+    }
+    result.verdict = LogLocator::Verdict::Square;
+    result.square.resize(kSquareLength);
+    for (std::size_t i = 0; i < kSquareLength; ++i) {
+        result.square[i] = upper(text[i]);
+    }
+    return result;
+}
+
+} // namespace
+
 LogLocator judgeLocator(std::string_view fileText) {
+    if (std::optional<LogLocator> ascii = judgeAsciiLocator(fileText)) {
+        return std::move(*ascii);
+    }
     LogLocator result;
     if (blank(fileText)) {
         return result;
@@ -144,35 +194,40 @@ void ContactScorer::score(const logbook::Record& record, logbook::Format format,
     out.qrb = 0;
     const std::string_view ownText = ownGiven_ ? ownText_ : trimmedBlanks(record.ownLocator);
     const std::string_view foreignText = trimmedBlanks(record.locator);
-    out.own = ownText;
-    out.loc = foreignText;
     out.band = bandOf(record, format);
+    // A skipped contact shows the texts the file (or --own) held; a scored
+    // one the squares it was scored with. Each is copied once, when known.
+    const auto skip = [&](std::string_view why) {
+        out.reason = why;
+        out.own = ownText;
+        out.loc = foreignText;
+    };
 
     if (record.duplicate) {
-        out.reason = reason::kDuplicate;
+        skip(reason::kDuplicate);
         return;
     }
     if (out.band < 0) {
         const bool missing =
             blank(record.band) && (format == logbook::Format::Edi || blank(record.freq));
-        out.reason = missing ? reason::kBandMissing : reason::kBandUnknown;
+        skip(missing ? reason::kBandMissing : reason::kBandUnknown);
         return;
     }
     const LogLocator& own = ownOf(ownText);
     if (own.verdict != LogLocator::Verdict::Square) {
-        out.reason =
-            own.verdict == LogLocator::Verdict::Missing ? reason::kOwnMissing : reason::kOwnInvalid;
+        skip(own.verdict == LogLocator::Verdict::Missing ? reason::kOwnMissing
+                                                         : reason::kOwnInvalid);
         return;
     }
     const LogLocator foreign = judgeLocator(foreignText);
     if (foreign.verdict != LogLocator::Verdict::Square) {
-        out.reason = foreign.verdict == LogLocator::Verdict::Missing ? reason::kForeignMissing
-                                                                     : reason::kForeignInvalid;
+        skip(foreign.verdict == LogLocator::Verdict::Missing ? reason::kForeignMissing
+                                                             : reason::kForeignInvalid);
         return;
     }
     const int points = pointsBetween(own.square, foreign.square);
     if (points < 0) {
-        out.reason = reason::kOutOfTable;
+        skip(reason::kOutOfTable);
         return;
     }
     out.scored = true;

@@ -17,7 +17,7 @@ namespace reason {
 inline constexpr std::string_view kDuplicate = "im EDI-Log als Duplikat markiert";
 inline constexpr std::string_view kBandMissing = "Band fehlt";
 inline constexpr std::string_view kBandUnknown = "kein Band des Diploms";
-inline constexpr std::string_view kOwnMissing = "eigener Locator fehlt (--own LOC angeben)";
+inline constexpr std::string_view kOwnMissing = "eigener Locator fehlt";
 inline constexpr std::string_view kOwnInvalid = "eigener Locator ungültig";
 inline constexpr std::string_view kForeignMissing = "fremder Locator fehlt";
 inline constexpr std::string_view kForeignInvalid = "fremder Locator ungültig";

@@ -14,14 +14,8 @@ namespace {
 // RFC 4180 ends every record with CR LF.
 constexpr std::string_view kRecordEnd = "\r\n";
 
-bool needsQuotes(std::string_view text) {
-    // Checked for every field of every row: one plain loop over short texts.
-    for (const char c : text) {
-        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
-            return true;
-        }
-    }
-    return false;
+bool needsQuotes(char c) {
+    return c == ',' || c == '"' || c == '\r' || c == '\n';
 }
 
 } // namespace
@@ -52,8 +46,17 @@ char* put(char* to, std::string_view text) {
 }
 
 char* putField(char* to, std::string_view text) {
-    if (!needsQuotes(text)) {
-        return put(to, text);
+    // Fields are short (a call, a square, a date) and seldom need quotes: one
+    // plain loop copies the bytes and looks at them, where a call of memcpy
+    // after a search would cost more than the copy. Only a field that does
+    // need quotes is written again, over the first try.
+    bool quoted = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        to[i] = text[i];
+        quoted = quoted || needsQuotes(text[i]);
+    }
+    if (!quoted) {
+        return to + text.size();
     }
     *to++ = '"';
     for (const char c : text) {
@@ -64,6 +67,18 @@ char* putField(char* to, std::string_view text) {
     }
     *to++ = '"';
     return to;
+}
+
+// The date as YYYY-MM-DD and the time as HH:MM or HH:MM:SS, straight into
+// the row; a text that is neither is written as the file has it, trimmed.
+char* putDate(char* to, std::string_view written) {
+    const std::size_t size = isoDateChars(to, written);
+    return size != 0 ? to + size : putField(to, isoDate(written));
+}
+
+char* putTime(char* to, std::string_view written) {
+    const std::size_t size = clockTimeChars(to, written, true);
+    return size != 0 ? to + size : putField(to, clockTime(written, true));
 }
 
 constexpr std::size_t kNumberDigits = 20;
@@ -81,13 +96,19 @@ std::string csvField(std::string_view text) {
     return field;
 }
 
-void CsvWriter::row(const logbook::Record& record, const ContactScore& contact) {
+void CsvWriter::row(const logbook::Record& record, const ContactScore& contact,
+                    const Marks& marks) {
+    const std::string_view station = trimmedBlanks(record.stationCall).empty()
+                                         ? trimmedBlanks(record.operatorCall)
+                                         : trimmedBlanks(record.stationCall);
     // Room for every field quoted with each of its bytes doubled, and for the
     // numbers, commas and words around them.
-    constexpr std::size_t kFixed = 128;
-    const std::size_t bound = file_.size() + kFixed +
-                              2 * (record.call.size() + record.date.size() + record.time.size() +
-                                   contact.own.size() + contact.loc.size() + contact.reason.size());
+    // A valid date or time is written in its own form, any other as it is.
+    constexpr std::size_t kFixed = 128 + kIsoDateChars + kClockTimeChars;
+    const std::size_t bound =
+        file_.size() + kFixed +
+        2 * (record.call.size() + record.date.size() + record.time.size() + contact.own.size() +
+             contact.loc.size() + contact.reason.size() + station.size());
     std::string spill;
     char* const start =
         bound <= out_.capacity() ? out_.reserve(bound) : (spill.resize(bound), spill.data());
@@ -98,9 +119,9 @@ void CsvWriter::row(const logbook::Record& record, const ContactScore& contact) 
     *to++ = ',';
     to = putField(to, record.call);
     *to++ = ',';
-    to = putField(to, record.date);
+    to = putDate(to, record.date);
     *to++ = ',';
-    to = putField(to, record.time);
+    to = putTime(to, record.time);
     *to++ = ',';
     to = putField(to, contact.own);
     *to++ = ',';
@@ -116,10 +137,16 @@ void CsvWriter::row(const logbook::Record& record, const ContactScore& contact) 
         to = putNumber(to, static_cast<std::uint64_t>(contact.mul));
         *to++ = ',';
         to = putNumber(to, static_cast<std::uint64_t>(contact.qrb));
-        to = put(to, ",scored,");
+        to = put(to, ",scored,,");
+        to = putField(to, station);
+        to = put(to, marks.repeat ? ",1" : ",0");
+        to = put(to, marks.satellite ? ",1" : ",0");
     } else {
         to = put(to, ",,,skipped,");
         to = putField(to, contact.reason);
+        *to++ = ',';
+        to = putField(to, station);
+        to = put(to, ",,");
     }
     to = put(to, kRecordEnd);
 

@@ -4,6 +4,7 @@
 #include "logbook/logbook.h"
 #include "qrb-score/contact.h"
 #include "qrb-score/output_buffer.h"
+#include "qrb-score/report.h"
 #include "scoring/bands.h"
 
 #include <array>
@@ -17,13 +18,16 @@ namespace qrb::score {
 class CsvWriter {
 public:
     static constexpr std::string_view kHeader =
-        "file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,reason";
+        "file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,reason,station,repeat,"
+        "satellite";
 
     explicit CsvWriter(OutputBuffer& out);
 
     // The logbook the following rows belong to, as named on the command line.
     void beginFile(std::string_view name);
-    void row(const logbook::Record& record, const ContactScore& contact);
+    // The date as YYYY-MM-DD and the time as HH:MM or HH:MM:SS where the file's
+    // are valid; repeat and satellite 1 or 0 for a contact that scored.
+    void row(const logbook::Record& record, const ContactScore& contact, const Marks& marks);
 
 private:
     OutputBuffer& out_;

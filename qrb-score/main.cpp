@@ -2,15 +2,20 @@
 // qrb-score: scores whole logbooks (ADIF, ADX, EDI) for the EU-UKW-Diplom,
 // every contact by the window's rules, as a text log or as CSV.
 #include "logbook/logbook.h"
+#include "map/map.h"
 #include "qrb-score/contact.h"
 #include "qrb-score/csv_writer.h"
 #include "qrb-score/fd_input.h"
+#include "qrb-score/file_list.h"
 #include "qrb-score/output_buffer.h"
 #include "qrb-score/platform.h"
 #include "qrb-score/print_report.h"
+#include "qrb-score/report.h"
 #include "qrb-score/text_log.h"
+#include "qrb-score/xlsx_writer.h"
 #include "qrb_version.h"
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -31,7 +36,9 @@ constexpr int kExitRead = 1;
 constexpr int kExitUsage = 2;
 
 constexpr std::string_view kUsage =
-    "Aufruf: qrb-score [--own LOC] [--format text|csv] [--print | --pdf DATEI] LOG...\n";
+    "Aufruf: qrb-score [--own LOC] [--unique] [--no-sat] [--format text|csv]\n"
+    "                 [--print | --pdf DATEI] [--xlsx DATEI] [--map DATEI|page] [--band B]\n"
+    "                 LOG...\n";
 
 constexpr std::string_view kHelp =
     "Wertet Logbücher für das EU-UKW-Diplom aus: jede Verbindung wird nach denselben\n"
@@ -43,18 +50,31 @@ constexpr std::string_view kHelp =
     "\n"
     "  --own LOC          eigener Locator für alle Verbindungen, statt MY_GRIDSQUARE\n"
     "                     (ADIF, ADX) oder PWWLo (EDI)\n"
-    "  --format text      Protokoll je eigenem Locator wie im Fenster, mit Summe und\n"
-    "                     der Liste der nicht gewerteten Verbindungen (Vorgabe)\n"
+    "  --unique           Wiederholungen (Rufzeichen auf demselben Band im selben\n"
+    "                     Block schon gewertet) nicht werten; sonst markiert\n"
+    "  --no-sat           Verbindungen über Satellit (PROP_MODE SAT, SAT_NAME)\n"
+    "                     nicht werten; sonst markiert\n"
+    "  --format text      Protokoll je Station und eigenem Locator: Zeile wie im\n"
+    "                     Fenster mit Rufzeichen, Datum und Zeit, Bandtabelle und\n"
+    "                     Summe; danach die nicht gewerteten Verbindungen (Vorgabe)\n"
     "  --format csv       eine Zeile je Verbindung (RFC 4180), Spalten\n"
-    "                     file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,reason\n"
+    "                     file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,\n"
+    "                     reason,station,repeat,satellite\n"
     "  --print            das Protokoll auf dem Standarddrucker ausgeben\n"
     "  --pdf DATEI        das Protokoll als PDF in DATEI schreiben\n"
+    "  --xlsx DATEI       zusätzlich eine Arbeitsmappe (Tabellenblätter\n"
+    "                     \"Verbindungen\" und \"Übersicht\") in DATEI schreiben\n"
+    "  --map DATEI        zusätzlich eine Karte der gewerteten Quadrate in DATEI\n"
+    "                     schreiben, SVG (.svg) oder PNG (.png) nach der Endung\n"
+    "  --map=page         die Karte als erste Seite von --print oder --pdf\n"
+    "  --band B           die Karte nur für ein Band, benannt wie die Bandknöpfe\n"
+    "                     (50, 144, 432, 1.2, 2.3, 3.6, 5.7, 10, 24, 47)\n"
     "  --help             diese Hilfe\n"
     "  --version          Version\n"
     "\n"
     "Nicht gewertet, mit Grund, werden Verbindungen ohne gültigen eigenen oder\n"
     "fremden Locator, ohne Band des Diploms, außerhalb der Punktetabelle und im\n"
-    "EDI-Log als Duplikat markierte.\n"
+    "EDI-Log als Duplikat markierte. Eine zweimal genannte Datei wird einmal gelesen.\n"
     "\n"
     "Exit-Status: 0 alle Dateien gelesen; 1 eine Datei ließ sich nicht lesen, ist in\n"
     "keinem der drei Formate, oder Ausgabe oder Druck schlugen fehl; 2 Aufruffehler.\n";
@@ -63,9 +83,14 @@ enum class OutputFormat { Text, Csv };
 
 struct Options {
     std::optional<std::string> own;
+    qrb::score::Report::Rules rules;
+    std::optional<std::string> xlsx;
     OutputFormat format = OutputFormat::Text;
     bool print = false;
     std::optional<std::string> pdf;
+    std::optional<std::string> map;
+    bool mapPage = false; // --map=page: the map as the first printed page
+    int mapBand = qrb::map::kAllBands;
     std::vector<std::string> logs;
 };
 
@@ -78,6 +103,17 @@ int usageError(const std::string& message) {
     std::fwrite(kUsage.data(), 1, kUsage.size(), stderr);
     std::fputs("Mehr mit: qrb-score --help\n", stderr);
     return kExitUsage;
+}
+
+// The band index of a band button's caption, kAllBands for none.
+int bandOfCaption(std::string_view caption) {
+    const std::u16string wide = qrb::score::decodeUtf8(caption);
+    for (std::size_t i = 0; i < qrb::kBands.size(); ++i) {
+        if (qrb::kBands[i].caption == wide) {
+            return static_cast<int>(i);
+        }
+    }
+    return qrb::map::kAllBands;
 }
 
 // The options, or the exit status when there is nothing more to do.
@@ -107,6 +143,10 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
             options.print = true;
             continue;
         }
+        if (arg == "--unique" || arg == "--no-sat") {
+            (arg == "--unique" ? options.rules.unique : options.rules.noSat) = true;
+            continue;
+        }
         // Options with a value: "--own LOC" or "--own=LOC".
         std::string_view name = arg;
         std::optional<std::string> value;
@@ -114,7 +154,8 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
             name = arg.substr(0, eq);
             value = std::string(arg.substr(eq + 1));
         }
-        if (name != "--own" && name != "--format" && name != "--pdf") {
+        if (name != "--own" && name != "--format" && name != "--pdf" && name != "--xlsx" &&
+            name != "--map" && name != "--band") {
             return usageError("unbekannte Option " + std::string(arg));
         }
         if (!value) {
@@ -125,11 +166,22 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
         }
         if (name == "--own") {
             options.own = *value;
-        } else if (name == "--pdf") {
+        } else if (name == "--pdf" || name == "--xlsx" || name == "--map") {
             if (value->empty()) {
-                return usageError("--pdf braucht einen Dateinamen");
+                return usageError(std::string(name) + " braucht einen Dateinamen");
             }
-            options.pdf = *value;
+            if (name == "--map" && *value == "page") {
+                options.mapPage = true;
+            } else {
+                (name == "--pdf"    ? options.pdf
+                 : name == "--xlsx" ? options.xlsx
+                                    : options.map) = *value;
+            }
+        } else if (name == "--band") {
+            options.mapBand = bandOfCaption(*value);
+            if (options.mapBand == qrb::map::kAllBands) {
+                return usageError("--band " + *value + ": kein Band des Diploms");
+            }
         } else if (*value == "text" || *value == "csv") {
             options.format = *value == "csv" ? OutputFormat::Csv : OutputFormat::Text;
         } else {
@@ -142,6 +194,12 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
     if ((options.print || options.pdf) && options.format == OutputFormat::Csv) {
         return usageError("gedruckt wird das Protokoll, nicht CSV: --format csv passt nicht "
                           "zu --print oder --pdf");
+    }
+    if (options.mapPage && !options.print && !options.pdf) {
+        return usageError("--map=page setzt die Karte vor den Druck: nur mit --print oder --pdf");
+    }
+    if (options.mapBand != qrb::map::kAllBands && !options.map && !options.mapPage) {
+        return usageError("--band gilt der Karte: nur mit --map");
     }
     if (options.logs.empty()) {
         return usageError("kein Logbuch angegeben");
@@ -206,33 +264,14 @@ private:
     Clock::time_point last_;
 };
 
-// Where the scored and skipped contacts go: CSV rows or the text log.
+// Where the scored and skipped contacts go: the report that marks and counts
+// them, then CSV rows or the text log, and the workbook.
 struct Outputs {
+    qrb::score::Report* report = nullptr;
     qrb::score::CsvWriter* csv = nullptr;
     qrb::score::TextLog* text = nullptr;
+    qrb::score::XlsxWriter* xlsx = nullptr;
 };
-
-// The reader's message, with the line and the contact where they help and
-// the message does not name them already.
-std::string readErrorText(const qrb::logbook::ReadError& error) {
-    std::string text = error.message;
-    if (!text.empty() && text.back() == '.') {
-        text.pop_back();
-    }
-    std::vector<std::string> where;
-    if (const std::string line = "Zeile " + std::to_string(error.line);
-        error.line != 0 && text.find(line) == std::string::npos) {
-        where.push_back(line);
-    }
-    if (const std::string record = "Verbindung " + std::to_string(error.record);
-        error.record != 0 && text.find(record) == std::string::npos) {
-        where.push_back(record);
-    }
-    if (!where.empty()) {
-        text += where.size() == 2 ? " (" + where[0] + ", " + where[1] + ")" : " (" + where[0] + ")";
-    }
-    return text;
-}
 
 // Scores one logbook into the outputs. False (and a message) when it could
 // not be read to its end; the contacts before that are scored all the same.
@@ -255,22 +294,43 @@ bool scoreFile(const std::string& name, ContactScorer& scorer, Outputs outputs) 
     if (!reader) {
         progress.clear();
         const int failed = input.error();
-        say(name + ": " + (failed != 0 ? systemError(failed) : readErrorText(openError)));
+        say(name + ": " +
+            (failed != 0 ? systemError(failed) : qrb::logbook::readErrorText(openError)));
         return false;
     }
+    outputs.report->beginFile(name);
     if (outputs.csv != nullptr) {
         outputs.csv->beginFile(name);
     }
+    if (outputs.xlsx != nullptr) {
+        outputs.xlsx->beginFile(name);
+    }
     const qrb::logbook::Format format = reader->format();
-    qrb::logbook::Record record;
+    // Contacts are read a batch at a time: the report looks up the calls of
+    // a whole batch in one go, so that the memory is asked for them together.
+    constexpr std::size_t kBatch = 16;
+    std::array<qrb::logbook::Record, kBatch> records;
     ContactScore contact;
-    while (reader->next(record)) {
-        ++contacts;
-        scorer.score(record, format, contact);
-        if (outputs.csv != nullptr) {
-            outputs.csv->row(record, contact);
-        } else {
-            outputs.text->add(name, record, contact);
+    qrb::score::Marks marks;
+    for (bool more = true; more;) {
+        std::size_t held = 0;
+        while (held < kBatch && (more = reader->next(records[held]))) {
+            ++held;
+        }
+        outputs.report->expect(records.data(), held);
+        for (std::size_t k = 0; k < held; ++k) {
+            const qrb::logbook::Record& record = records[k];
+            ++contacts;
+            scorer.score(record, format, contact);
+            const std::size_t block = outputs.report->judge(record, contact, marks);
+            if (outputs.csv != nullptr) {
+                outputs.csv->row(record, contact, marks);
+            } else {
+                outputs.text->add(name, record, contact, marks, block);
+            }
+            if (outputs.xlsx != nullptr) {
+                outputs.xlsx->row(record, contact, marks);
+            }
         }
     }
     progress.clear();
@@ -279,7 +339,7 @@ bool scoreFile(const std::string& name, ContactScorer& scorer, Outputs outputs) 
         return false;
     }
     if (reader->error()) {
-        say(name + ": " + readErrorText(*reader->error()));
+        say(name + ": " + qrb::logbook::readErrorText(*reader->error()));
         return false;
     }
     return true;
@@ -304,6 +364,25 @@ public:
     std::vector<std::u16string> lines;
 };
 
+// The title on every printed page: station, own square and the dates of the
+// contacts; several blocks are named one after the other.
+std::u16string reportTitle(const qrb::score::Report& report) {
+    std::string title = "QRB-Punkte";
+    const std::vector<qrb::score::Block>& blocks = report.blocks();
+    constexpr std::size_t kNamed = 3;
+    for (std::size_t i = 0; i < blocks.size() && i < kNamed; ++i) {
+        title += i == 0 ? ": " : "; ";
+        title += qrb::score::stationText(blocks[i].station) + " " + blocks[i].square;
+    }
+    if (blocks.size() > kNamed) {
+        title += " und " + std::to_string(blocks.size() - kNamed) + " weitere";
+    }
+    if (const auto [first, last] = report.dateRange(); !first.empty()) {
+        title += ", " + first + (first == last ? std::string() : " bis " + last);
+    }
+    return qrb::score::decodeUtf8(title);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -318,38 +397,85 @@ int main(int argc, char* argv[]) {
         say(std::string(noPdf));
         return kExitUsage;
     }
+    if (const std::string_view noMap = qrb::score::mapUnavailable();
+        (options.map || options.mapPage) && !noMap.empty()) {
+        say(std::string(noMap));
+        return kExitUsage;
+    }
+    if (const std::string_view noXlsx = qrb::score::xlsxUnavailable();
+        options.xlsx && !noXlsx.empty()) {
+        say(std::string(noXlsx));
+        return kExitUsage;
+    }
     ContactScorer scorer;
     if (options.own && !scorer.setOwnLocator(*options.own)) {
         return usageError("--own " + *options.own + ": kein gültiger Locator");
     }
 
     int status = 0;
+    std::vector<std::string> repeated;
+    const std::vector<std::string> logs = qrb::score::distinctLogs(options.logs, repeated);
+    for (const std::string& name : repeated) {
+        say(name + ": schon genannt, wird nur einmal gelesen");
+    }
     qrb::score::OutputBuffer out(stdout);
     const bool printing = options.print || options.pdf.has_value();
-    if (options.format == OutputFormat::Csv) {
+    const bool text = options.format == OutputFormat::Text;
+    qrb::score::Report report(options.rules, text || options.xlsx.has_value());
+    std::optional<qrb::score::XlsxWriter> xlsx;
+    if (options.xlsx) {
+        xlsx.emplace(*options.xlsx);
+    }
+    std::optional<qrb::score::ReportMap> map;
+    if (options.map || options.mapPage) {
+        map.emplace(options.mapBand);
+        report.addSink(*map);
+    }
+    Outputs outputs{&report, nullptr, nullptr, xlsx ? &*xlsx : nullptr};
+    if (!text) {
         qrb::score::CsvWriter csv(out);
-        for (const std::string& log : options.logs) {
-            if (!scoreFile(log, scorer, Outputs{&csv, nullptr})) {
+        outputs.csv = &csv;
+        for (const std::string& log : logs) {
+            if (!scoreFile(log, scorer, outputs)) {
                 status = kExitRead;
             }
+        }
+        // The table has no place for it: the remedy goes with the messages.
+        for (const std::string& file : report.filesWithoutOwn()) {
+            say(file + ": eigener Locator fehlt (--own LOC angeben)");
         }
     } else {
         StdoutLines toStdout(out);
         PrintLines toPrinter;
         qrb::score::LineSink& sink =
             printing ? static_cast<qrb::score::LineSink&>(toPrinter) : toStdout;
-        qrb::score::TextLog text(sink);
-        for (const std::string& log : options.logs) {
-            if (!scoreFile(log, scorer, Outputs{nullptr, &text})) {
+        qrb::score::TextLog log(sink, report);
+        outputs.text = &log;
+        for (const std::string& name : logs) {
+            if (!scoreFile(name, scorer, outputs)) {
                 status = kExitRead;
             }
         }
-        if (const std::string failed = text.finish(); !failed.empty()) {
+        if (const std::string failed = log.finish(); !failed.empty()) {
             say(failed);
             status = kExitRead;
         }
-        if (printing &&
-            qrb::score::printReport(toPrinter.lines, options.pdf, commandLine.argv()[0]) != 0) {
+        if (printing && qrb::score::printReport(toPrinter.lines, reportTitle(report), options.pdf,
+                                                commandLine.argv()[0],
+                                                options.mapPage ? &*map : nullptr, report) != 0) {
+            status = kExitRead;
+        }
+    }
+    if (xlsx) {
+        if (const std::string failed = xlsx->finish(report); !failed.empty()) {
+            say(failed);
+            status = kExitRead;
+        }
+    }
+    if (map && options.map) {
+        if (const std::string failed = map->write(report, *options.map, commandLine.argv()[0]);
+            !failed.empty()) {
+            say(failed);
             status = kExitRead;
         }
     }

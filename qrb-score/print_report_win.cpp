@@ -10,16 +10,16 @@
 
 namespace qrb::score {
 
-int printReport(const std::vector<std::u16string>& text, const std::optional<std::string>& pdf,
-                char* /*program*/) {
+int printReport(const std::vector<std::u16string>& text, const std::u16string& title,
+                const std::optional<std::string>& pdf, char* /*program*/, ReportMap* /*map*/,
+                const Report& /*report*/) {
     if (pdf) {
         return 2; // turned away before any log is read (pdfUnavailable)
     }
-    std::vector<std::u16string> header;
-    std::vector<std::u16string> log;
-    splitReport(text, header, log);
     qrb::WinPrinter printer("qrb-score");
-    if (qrb::printLog(printer, header, log)) {
+    // Title and "Seite N von M" on every page, long lines wrapped.
+    printer.setPageTitle(title);
+    if (printer.print(reportPrintJob(text)).accepted) {
         return 0;
     }
     if (printer.abandoned()) {
@@ -31,6 +31,23 @@ int printReport(const std::vector<std::u16string>& text, const std::optional<std
         TerminateProcess(GetCurrentProcess(), 1);
     }
     return 1;
+}
+
+std::string_view mapUnavailable() {
+    return "Karten (--map) gibt es in der Windows-Ausgabe nicht";
+}
+
+// Not reached: --map is turned away before any log is read.
+void ReportMap::contact(const Block& /*block*/, const BlockContact& /*contact*/) {}
+
+qrb::map::MapInput ReportMap::input(const Report& /*report*/) {
+    qrb::map::MapInput in;
+    return in;
+}
+
+std::string ReportMap::write(const Report& /*report*/, const std::string& /*path*/,
+                             char* /*program*/) {
+    return std::string(mapUnavailable());
 }
 
 std::string_view pdfUnavailable() {

@@ -15,11 +15,19 @@ namespace {
 
 constexpr std::string_view kOwnCaption = "Eigener Locator: ";
 constexpr std::string_view kSumCaption = "Summe QRB:";
-constexpr std::string_view kTotalCaption = "Gesamtsumme QRB:";
+constexpr std::string_view kTotalCaption = "Gesamtsumme QRB (Station ";
 constexpr std::string_view kSkippedCaption = "Nicht gewertet: ";
 constexpr std::string_view kNothingScored = "Keine Verbindung gewertet.";
-// A call longer than this is cut in the list of skipped contacts.
+constexpr std::string_view kWithoutOwn = "Ohne eigenen Locator (mit --own LOC angeben): ";
+// A call longer than this is cut in the lines of the log.
 constexpr std::size_t kCallShown = 32;
+// The columns after the window's: call, date, time, marks.
+constexpr std::string_view kGap = "   ";
+constexpr std::size_t kCallWidth = 12;
+constexpr std::string_view kMoreHeader = "   Rufzeichen     Datum        Zeit    Hinweis";
+// The band table under each block.
+constexpr std::array<std::string_view, 6> kTableHeader{
+    " Band", "  Verbindungen", "  Quadrate", "     QRB", "  Wiederholungen", "  Satellit"};
 
 std::string narrow(std::u16string_view ascii) {
     return std::string(ascii.begin(), ascii.end());
@@ -87,7 +95,46 @@ private:
     std::size_t end_ = 0;
 };
 
+// The call as the log lines show it: printable, cut when very long.
+void appendCall(std::string& line, std::string_view call) {
+    appendPrintable(line, cutUtf8(call, kCallShown));
+    if (call.size() > kCallShown) {
+        line += "...";
+    }
+}
+
+void padRight(std::string& line, std::size_t width) {
+    if (line.size() < width) {
+        line.append(width - line.size(), ' ');
+    }
+}
+
+std::string tableRow(std::string_view first, const BandTotals& totals) {
+    std::string row;
+    const std::array<std::string, 6> cells{std::string(first),
+                                           std::to_string(totals.contacts),
+                                           std::to_string(totals.squares),
+                                           std::to_string(totals.qrb),
+                                           std::to_string(totals.repeats),
+                                           std::to_string(totals.satellite)};
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        const std::size_t width = kTableHeader[i].size();
+        if (i == 0) {
+            row += cells[i];
+            padRight(row, width);
+        } else {
+            row.append(cells[i].size() < width ? width - cells[i].size() : 1, ' ');
+            row += cells[i];
+        }
+    }
+    return row;
+}
+
 } // namespace
+
+std::string textLogHeader() {
+    return narrow(kLogHeader) + std::string(kMoreHeader);
+}
 
 std::string skippedLine(std::string_view file, const logbook::Record& record,
                         std::string_view reason) {
@@ -100,17 +147,14 @@ std::string skippedLine(std::string_view file, const logbook::Record& record,
     if (call.empty()) {
         line += "ohne Rufzeichen";
     } else {
-        appendPrintable(line, cutUtf8(call, kCallShown));
-        if (call.size() > kCallShown) {
-            line += "...";
-        }
+        appendCall(line, call);
     }
     line += ": ";
     line += reason;
     return line;
 }
 
-TextLog::TextLog(LineSink& out) : out_(out) {
+TextLog::TextLog(LineSink& out, const Report& report) : out_(out), report_(report) {
     if (const char* dir = std::getenv("TMPDIR"); dir != nullptr && *dir != '\0') {
         scratchDir_ = dir;
     } else {
@@ -156,51 +200,78 @@ void TextLog::closeScratch(Scratch& scratch) {
     }
 }
 
-std::size_t TextLog::blockOf(const std::string& square) {
-    if (!blocks_.empty() && blocks_[lastBlock_].square == square) {
-        return lastBlock_;
+void TextLog::beginBlock(std::size_t index) {
+    const qrb::score::Block& block = report_.blocks()[index];
+    std::string heading(kOwnCaption);
+    heading += block.square;
+    heading += ", Station: ";
+    appendPrintable(heading, stationText(block.station));
+    heading += block.files.size() == 1 ? ", Datei: " : ", Dateien: ";
+    for (std::size_t i = 0; i < block.files.size(); ++i) {
+        heading += i == 0 ? "" : ", ";
+        appendPrintable(heading, block.files[i]);
     }
-    const auto [it, added] = blockIndex_.try_emplace(square, blocks_.size());
-    if (added) {
-        blocks_.push_back(Block{square});
+    out_.line(heading);
+    out_.line(textLogHeader());
+}
+
+void TextLog::endBlock(std::size_t index) {
+    const qrb::score::Block& block = report_.blocks()[index];
+    out_.line({});
+    std::string header;
+    for (const std::string_view cell : kTableHeader) {
+        header += cell;
     }
-    lastBlock_ = it->second;
-    return lastBlock_;
+    out_.line(header);
+    for (std::size_t band = 0; band < block.bands.size(); ++band) {
+        if (block.bands[band].contacts > 0) {
+            const std::u16string_view caption = kBands[band].caption;
+            std::string first(5 - std::min<std::size_t>(5, caption.size()), ' ');
+            first += narrow(caption);
+            out_.line(tableRow(first, block.bands[band]));
+        }
+    }
+    out_.line(tableRow("Summe", block.sum));
+    out_.line(std::string(kSumCaption) + narrow(sumText(block.sum.qrb)));
 }
 
-void TextLog::beginBlock(const Block& block) {
-    out_.line(std::string(kOwnCaption) + block.square);
-    out_.line(narrow(kLogHeader));
-}
-
-void TextLog::endBlock(const Block& block) {
-    out_.line(std::string(kSumCaption) + narrow(sumText(block.sum)));
-}
-
-void TextLog::add(std::string_view file, const logbook::Record& record,
-                  const ContactScore& contact) {
+void TextLog::add(std::string_view file, const logbook::Record& record, const ContactScore& contact,
+                  const Marks& marks, std::size_t index) {
     if (!contact.scored) {
-        ++skippedCount_;
-        if (openScratch(skipped_)) {
+        if (!countedOnly(contact.reason) && openScratch(skipped_)) {
             skipped_.out->write(skippedLine(file, record, contact.reason));
             skipped_.out->put('\n');
         }
         return;
     }
-    const std::size_t index = blockOf(contact.own);
+    if (index >= blocks_.size()) {
+        blocks_.resize(index + 1);
+    }
     Block& block = blocks_[index];
     line_ = contact.loc;
     line_ += logLineTail(contact);
+    line_ += kGap;
+    const std::size_t callStart = line_.size();
+    appendCall(line_, trimmedBlanks(record.call));
+    padRight(line_, callStart + kCallWidth);
+    line_ += kGap;
+    line_ += isoDate(record.date);
+    line_ += kGap;
+    line_ += clockTime(record.time, false);
+    if (marks.repeat || marks.satellite) {
+        line_ += kGap;
+        line_ += marks.repeat ? reason::kRepeat : std::string_view();
+        line_ += marks.repeat && marks.satellite ? ", " : "";
+        line_ += marks.satellite ? "Satellit" : "";
+    }
+    // The entry's length must fit its byte; only a very odd date or time
+    // text makes the line longer.
+    constexpr std::size_t kLongest = 255;
+    if (line_.size() > kLongest) {
+        line_.resize(static_cast<std::size_t>(cutUtf8(line_, kLongest).size()));
+    }
     const std::string& line = line_;
     ++block.lines;
-    block.sum += contact.qrb;
-    if (index == 0) {
-        if (block.lines == 1) {
-            beginBlock(block);
-        }
-        out_.line(line);
-        return;
-    }
     block.bytes += line.size();
     if (openScratch(waiting_)) {
         const auto number = static_cast<std::uint32_t>(index);
@@ -222,7 +293,7 @@ const std::string& TextLog::logLineTail(const ContactScore& contact) {
     return it->second;
 }
 
-// The second and later own squares, in the order they first scored. Squares
+// The blocks, in the order they first scored. Blocks
 // whose lines together fit the memory budget are gathered in one pass over
 // the waiting file; a square larger than the budget goes straight through.
 void TextLog::writeWaitingBlocks() {
@@ -232,7 +303,7 @@ void TextLog::writeWaitingBlocks() {
         }
         return;
     }
-    std::size_t first = 1;
+    std::size_t first = 0;
     while (first < blocks_.size()) {
         std::size_t last = first + 1; // one past the squares of this pass
         std::uint64_t bytes = blocks_[first].bytes + blocks_[first].lines;
@@ -244,8 +315,10 @@ void TextLog::writeWaitingBlocks() {
         const bool straight = last == first + 1;
         std::vector<std::string> gathered(last - first);
         if (straight) {
-            out_.line({});
-            beginBlock(blocks_[first]);
+            if (first > 0) {
+                out_.line({});
+            }
+            beginBlock(first);
         }
         WaitingReader reader(waiting_.file);
         std::uint32_t block = 0;
@@ -268,8 +341,10 @@ void TextLog::writeWaitingBlocks() {
         }
         for (std::size_t k = first; k < last; ++k) {
             if (!straight) {
-                out_.line({});
-                beginBlock(blocks_[k]);
+                if (k > 0) {
+                    out_.line({});
+                }
+                beginBlock(k);
                 std::string_view text = gathered[k - first];
                 while (!text.empty()) {
                     const std::size_t end = text.find('\n');
@@ -277,15 +352,22 @@ void TextLog::writeWaitingBlocks() {
                     text.remove_prefix(end + 1);
                 }
             }
-            endBlock(blocks_[k]);
+            endBlock(k);
         }
         first = last;
     }
 }
 
 void TextLog::writeSkipped() {
-    out_.line(std::string(kSkippedCaption) + std::to_string(skippedCount_));
-    if (skipped_.file == nullptr || !skipped_.out->flush()) {
+    out_.line(std::string(kSkippedCaption) + std::to_string(report_.skippedTotal()));
+    for (const auto& [why, count] : report_.skipped()) {
+        out_.line("  " + std::string(why) + ": " + std::to_string(count));
+    }
+    if (skipped_.file == nullptr) {
+        return; // all of them counted only
+    }
+    out_.line({});
+    if (!skipped_.out->flush()) {
         if (error_.empty()) {
             error_ = "temporäre Datei ließ sich nicht schreiben";
         }
@@ -315,22 +397,56 @@ void TextLog::writeSkipped() {
     }
 }
 
+// A grand total for each station whose contacts fall into several blocks;
+// the blocks of different stations are never added up.
+void TextLog::writeTotals() {
+    const std::vector<qrb::score::Block>& blocks = report_.blocks();
+    std::vector<bool> done(blocks.size(), false);
+    bool first = true;
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        if (done[i]) {
+            continue;
+        }
+        std::size_t count = 0;
+        std::int64_t total = 0;
+        for (std::size_t k = i; k < blocks.size(); ++k) {
+            if (blocks[k].station == blocks[i].station) {
+                done[k] = true;
+                ++count;
+                total += blocks[k].sum.qrb;
+            }
+        }
+        if (count > 1) {
+            if (first) {
+                out_.line({});
+                first = false;
+            }
+            std::string line(kTotalCaption);
+            appendPrintable(line, stationText(blocks[i].station));
+            line += "):";
+            line += narrow(sumText(total));
+            out_.line(line);
+        }
+    }
+}
+
 std::string TextLog::finish() {
+    if (!report_.filesWithoutOwn().empty()) {
+        std::string line(kWithoutOwn);
+        for (std::size_t i = 0; i < report_.filesWithoutOwn().size(); ++i) {
+            line += i == 0 ? "" : ", ";
+            appendPrintable(line, report_.filesWithoutOwn()[i]);
+        }
+        out_.line(line);
+        out_.line({});
+    }
     if (blocks_.empty()) {
         out_.line(kNothingScored);
     } else {
-        endBlock(blocks_.front());
-        if (blocks_.size() > 1) {
-            writeWaitingBlocks();
-            std::int64_t total = 0;
-            for (const Block& block : blocks_) {
-                total += block.sum;
-            }
-            out_.line({});
-            out_.line(std::string(kTotalCaption) + narrow(sumText(total)));
-        }
+        writeWaitingBlocks();
+        writeTotals();
     }
-    if (skippedCount_ > 0) {
+    if (report_.skippedTotal() > 0) {
         out_.line({});
         writeSkipped();
     }

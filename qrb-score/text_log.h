@@ -4,6 +4,7 @@
 #include "logbook/logbook.h"
 #include "qrb-score/contact.h"
 #include "qrb-score/output_buffer.h"
+#include "qrb-score/report.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -22,22 +23,32 @@ public:
     virtual void line(std::string_view text) = 0;
 };
 
-// The text log of all logbooks: for every own square, in the order it first
-// scores, the column header, the window's log line of each of its contacts
-// in file order and their sum; a grand total when there are several; then
-// every skipped contact with its reason.
+// The column header of the text log: the window's, then call, date, time and
+// the marks of a contact.
+std::string textLogHeader();
+
+// The text log of all logbooks: for every block of the report (station and
+// own square), in the order it first scores, a heading with station, square
+// and files, the column header, one line per contact in file order (the
+// window's log line, then call, date, time and marks), the band table and
+// the sum; a grand total for each station with several blocks; then the
+// skipped contacts counted by reason, and listed one by one but for those
+// the counts say enough about. A log without an own locator is named once
+// at the top.
 //
-// The first own square is written as its contacts come. The lines of any
-// other square and the skipped contacts wait in temporary files, so memory
-// does not grow with the logbooks.
+// The lines of the blocks and the skipped contacts wait in temporary files
+// until the end, so memory does not grow with the logbooks.
 class TextLog {
 public:
-    explicit TextLog(LineSink& out);
+    TextLog(LineSink& out, const Report& report);
     ~TextLog();
     TextLog(const TextLog&) = delete;
     TextLog& operator=(const TextLog&) = delete;
 
-    void add(std::string_view file, const logbook::Record& record, const ContactScore& contact);
+    // A contact as the report judged it: `block` is the report's block of a
+    // contact that scored.
+    void add(std::string_view file, const logbook::Record& record, const ContactScore& contact,
+             const Marks& marks, std::size_t block);
     // Writes what waited. Empty when all went well, else why not (German).
     std::string finish();
 
@@ -49,32 +60,28 @@ public:
 
 private:
     struct Block {
-        std::string square;
         std::uint64_t lines = 0;
         std::uint64_t bytes = 0; // of its lines in the waiting file
-        std::int64_t sum = 0;
     };
     struct Scratch {
         std::FILE* file = nullptr;
         std::unique_ptr<OutputBuffer> out;
     };
 
-    std::size_t blockOf(const std::string& square);
     const std::string& logLineTail(const ContactScore& contact);
-    void beginBlock(const Block& block);
-    void endBlock(const Block& block);
+    void beginBlock(std::size_t block);
+    void endBlock(std::size_t block);
+    void writeTotals();
     bool openScratch(Scratch& scratch);
     void closeScratch(Scratch& scratch);
     void writeWaitingBlocks();
     void writeSkipped();
 
     LineSink& out_;
+    const Report& report_;
     std::vector<Block> blocks_;
-    std::unordered_map<std::string, std::size_t> blockIndex_;
-    std::size_t lastBlock_ = 0;
-    Scratch waiting_; // lines of the second and later own squares
+    Scratch waiting_; // lines of the blocks
     Scratch skipped_; // the skipped contacts, as their lines
-    std::uint64_t skippedCount_ = 0;
     // What follows the square in the window's log line depends only on band
     // and points: worked out once for each pair.
     std::unordered_map<int, std::string> tails_;

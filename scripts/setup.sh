@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config python3
   clang clang-format clang-tidy libclang-rt-14-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev libcups2-dev
-  libexpat1-dev
+  libexpat1-dev libxlsxwriter-dev python3-openpyxl
   libnetcdf-dev gmt-gshhg-low librsvg2-bin
   fonts-liberation
   xvfb xauth xdotool

@@ -11,6 +11,7 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <QTimer>
 #include <algorithm>
 #include <atomic>
@@ -140,22 +141,55 @@ bool surelyAbsent(const Server& server) {
            (stat(server.host.c_str(), &info) != 0 || !S_ISSOCK(info.st_mode));
 }
 
+// A report's lines on pages with title and page numbers, as many lines and
+// characters as the page holds in this font.
+QStringList reportPages(const QStringList& lines, const QString& title, const QFontMetrics& metrics,
+                        const QRect& page) {
+    std::vector<std::u16string> text;
+    text.reserve(static_cast<std::size_t>(lines.size()));
+    for (const QString& line : lines) {
+        text.push_back(line.toStdU16String());
+    }
+    const int perPage = 1 + (page.height() - metrics.height()) / metrics.lineSpacing();
+    const int columns = page.width() / std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
+    QStringList laidOut;
+    for (const qrb::PageLines& one :
+         qrb::layoutPages(text, title.toStdU16String(), static_cast<std::size_t>(perPage),
+                          static_cast<std::size_t>(columns))) {
+        for (const std::u16string& line : one) {
+            laidOut.append(fromView(line));
+        }
+    }
+    return laidOut;
+}
+
 // Lays the lines out on pages, top to bottom; a line that would not fit any
-// more goes to the top of a new page.
-bool render(QPdfWriter& writer, const QString& face, double points, const QStringList& lines) {
+// more goes to the top of a new page. With a title, the pages of a report.
+bool render(QPdfWriter& writer, const QString& face, double points, const QStringList& given,
+            const QString& title, const QtPrinter::FrontPage& front) {
     QPainter painter;
     if (!painter.begin(&writer)) {
         return false;
+    }
+    if (front) {
+        const QRect area = writer.pageLayout().paintRectPixels(writer.resolution());
+        painter.save();
+        front(painter, QRect(0, 0, area.width(), area.height()));
+        painter.restore();
+        writer.newPage();
     }
     QFont font(face);
     font.setPointSizeF(points);
     font.setStyleHint(QFont::TypeWriter);
     painter.setFont(font);
     const QFontMetrics metrics(font, &writer);
-    const int pageHeight = writer.pageLayout().paintRectPixels(writer.resolution()).height();
-    const std::vector<qrb::PlacedLine> placed =
-        qrb::layOutLines(static_cast<std::size_t>(lines.size()),
-                         {metrics.ascent(), metrics.descent(), metrics.lineSpacing()}, pageHeight);
+    const QRect area = writer.pageLayout().paintRectPixels(writer.resolution());
+    // A report's pages are as long as the page holds, so that laying its
+    // lines out top to bottom breaks them where the report's pages end.
+    const QStringList lines = title.isEmpty() ? given : reportPages(given, title, metrics, area);
+    const std::vector<qrb::PlacedLine> placed = qrb::layOutLines(
+        static_cast<std::size_t>(lines.size()),
+        {metrics.ascent(), metrics.descent(), metrics.lineSpacing()}, area.height());
     int page = 0;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const qrb::PlacedLine& at = placed[static_cast<std::size_t>(i)];
@@ -345,6 +379,19 @@ qrb::PrintOutcome QtPrinter::fail(const QString& reason) {
     return {false, reason.toStdU16String()};
 }
 
+// The PDF into the output file, whole or not at all.
+qrb::PrintOutcome QtPrinter::writeFile(const QByteArray& pdf) {
+    QSaveFile file(outputFile_);
+    if (file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size() && file.commit()) {
+        return {};
+    }
+    QString program = programName_.isEmpty() ? QCoreApplication::applicationName() : programName_;
+    std::fprintf(stderr, "%s: nicht geschrieben: %s: %s\n", qPrintable(program),
+                 qPrintable(outputFile_), qPrintable(file.errorString()));
+    std::fflush(stderr);
+    return {false, file.errorString().toStdU16String()};
+}
+
 qrb::PrintOutcome QtPrinter::print(const qrb::PrintJob& printJob) {
     const QString face = fromView(printJob.fontFace);
     const double points = printJob.fontSize;
@@ -354,12 +401,19 @@ qrb::PrintOutcome QtPrinter::print(const qrb::PrintJob& printJob) {
         lines.append(fromView(line));
     }
     if (!outputFile_.isEmpty()) {
-        QPdfWriter writer(outputFile_);
-        describe(writer, QPageSize(QPageSize::A4));
-        if (!render(writer, face, points, lines)) {
-            return fail(QStringLiteral("%1 ließ sich nicht schreiben").arg(outputFile_));
+        // Laid out in memory first: a file that cannot be written is then
+        // said once, without the PDF writer's own warnings.
+        QByteArray pdf;
+        {
+            QBuffer buffer(&pdf);
+            buffer.open(QIODevice::WriteOnly);
+            QPdfWriter writer(&buffer);
+            describe(writer, QPageSize(QPageSize::A4));
+            if (!render(writer, face, points, lines, title_, front_)) {
+                return fail(QStringLiteral("%1 ließ sich nicht aufbereiten").arg(outputFile_));
+            }
         }
-        return {};
+        return writeFile(pdf);
     }
     const CupsLibrary* cups = cupsLibrary();
     if (cups == nullptr) {
@@ -376,7 +430,7 @@ qrb::PrintOutcome QtPrinter::print(const qrb::PrintJob& printJob) {
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
         describe(writer, localPaper());
-        if (!render(writer, face, points, lines)) {
+        if (!render(writer, face, points, lines, title_, front_)) {
             return fail(QStringLiteral("der Druckauftrag ließ sich nicht aufbereiten"));
         }
     }

@@ -4,9 +4,12 @@
 #include "output/printer.h"
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 // The system's default printer, without any dialog. Lines are collected and
@@ -16,6 +19,8 @@
 // Every failure is one line on standard error, "<program>: nicht gedruckt:
 // <reason>", and is the outcome of print() or, found later in the
 // background, goes to the printer's listener.
+class QPainter;
+
 class QtPrinter : public QObject, public qrb::Printer {
     Q_OBJECT
 
@@ -33,8 +38,21 @@ public:
     void printForWindow(std::u16string_view program) override;
 
     // Lays the pages out into this PDF file instead of sending them to the
-    // printer (an empty name prints again).
+    // printer (an empty name prints again). A file that cannot be written is
+    // one line on standard error, "<program>: nicht geschrieben: <file>:
+    // <reason>".
     void setOutputFile(const QString& path) { outputFile_ = path; }
+
+    // A report of many pages: this title on top of every page and "Seite N
+    // von M" at its foot, long lines wrapped (see output/page_layout.h).
+    // Without a title (the window's log) the lines stand on the pages as they
+    // come.
+    void setPageTitle(const QString& title) { title_ = title; }
+
+    // A page drawn before the lines (a map, say), given the painter and the
+    // page's printable area; an empty function for none.
+    using FrontPage = std::function<void(QPainter& painter, const QRect& area)>;
+    void setFrontPage(FrontPage draw) { front_ = std::move(draw); }
 
     // For a window that must go on taking input: print() does not wait for
     // the print server; a failure found later goes to the listener, on this
@@ -49,10 +67,13 @@ private:
     struct Job;
 
     qrb::PrintOutcome fail(const QString& reason);
+    qrb::PrintOutcome writeFile(const QByteArray& pdf);
     void settle(const std::shared_ptr<Job>& job);
     void giveUp(const std::shared_ptr<Job>& job);
 
     QString outputFile_;
+    QString title_;
+    FrontPage front_;
     QString programName_;
     bool background_ = false;
     // Jobs handed to the print server whose outcome is still to come.

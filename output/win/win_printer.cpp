@@ -83,7 +83,7 @@ std::wstring defaultPrinter() {
 // The whole job, on its own thread: opens the default printer, lays the lines
 // out page by page and hands the document to the spooler.
 Outcome printDocument(const std::wstring& face, double points,
-                      const std::vector<std::u16string>& lines) {
+                      const std::vector<std::u16string>& given, const std::u16string& title) {
     const std::wstring printer = defaultPrinter();
     if (printer.empty()) {
         return {false, "kein Standarddrucker eingerichtet"};
@@ -110,6 +110,22 @@ Outcome printDocument(const std::wstring& face, double points,
     TEXTMETRICW metrics{};
     if (GetTextMetricsW(dc.get(), &metrics) == 0) {
         return {false, "die Schrift " + utf8(face) + " fehlt"};
+    }
+    // A report's pages are as long as the page holds, so that laying its
+    // lines out top to bottom breaks them where the report's pages end.
+    std::vector<std::u16string> lines;
+    if (title.empty()) {
+        lines = given;
+    } else {
+        const int spacing =
+            std::max(1, static_cast<int>(metrics.tmHeight + metrics.tmExternalLeading));
+        const int perPage = 1 + (pageHeight - static_cast<int>(metrics.tmHeight)) / spacing;
+        const int columns = GetDeviceCaps(dc.get(), HORZRES) /
+                            std::max(1, static_cast<int>(metrics.tmAveCharWidth));
+        for (const PageLines& one : layoutPages(given, title, static_cast<std::size_t>(perPage),
+                                                static_cast<std::size_t>(std::max(columns, 1)))) {
+            lines.insert(lines.end(), one.begin(), one.end());
+        }
     }
     SetTextAlign(dc.get(), TA_LEFT | TA_BASELINE | TA_NOUPDATECP);
     SetBkMode(dc.get(), TRANSPARENT);
@@ -210,8 +226,9 @@ bool WinPrinter::endDocument() {
     // functions on first use, so they are read once before the thread starts.
     (void)std::chrono::steady_clock::now();
     (void)std::chrono::system_clock::now();
-    std::thread([job, face = wide(face_), points = points_, lines = std::exchange(lines_, {})] {
-        Outcome outcome = printDocument(face, points, lines);
+    std::thread([job, face = wide(face_), points = points_, lines = std::exchange(lines_, {}),
+                 title = title_] {
+        Outcome outcome = printDocument(face, points, lines, title);
         const std::lock_guard lock(job->mutex);
         job->outcome = std::move(outcome);
         job->finished = true;

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qrb {
@@ -26,6 +27,10 @@ public:
     void setFontFace(std::u16string_view face);
     void setFontSize(double points);
     void printLine(std::u16string_view line);
+    // A report of many pages: this title on top of every page and "Seite N
+    // von M" at its foot, long lines wrapped (output/page_layout.h), as the
+    // Linux printout does it. Without a title the lines stand as they come.
+    void setPageTitle(std::u16string title) { title_ = std::move(title); }
     // True only when the spooler took the whole document in time.
     bool endDocument();
 
@@ -48,6 +53,7 @@ private:
     std::u16string face_;
     double points_ = 10.0;
     std::vector<std::u16string> lines_;
+    std::u16string title_;
     std::string failure_;
     bool abandoned_ = false;
 };

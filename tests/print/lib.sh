@@ -420,6 +420,8 @@ pdf_words() {
     pdftotext -f "$2" -l "$2" -bbox "$1" - |
         sed -n 's/.*<word xMin="\([^"]*\)" yMin="\([^"]*\)" xMax="\([^"]*\)" yMax="\([^"]*\)">\(.*\)<\/word>.*/\2 \1 \3 \4 \5/p' |
         sed 's/&lt;/</g; s/&gt;/>/g; s/&quot;/"/g; s/&apos;/'"'"'/g; s/&amp;/\&/g' |
+        # A hyphen that came back through PostScript may read as a soft one.
+        sed 's/\xc2\xad/-/g' |
         sort -k1,1g -k2,2g
 }
 
@@ -428,7 +430,8 @@ pdf_pages() {
 }
 
 # Measures the grid of the printout from its first page: the rule (29
-# underscores) stands at column 5, so it gives the left edge of column 0 and
+# underscores under the window's header, more under qrb-score's wider
+# one) stands at column 5, so it gives the left edge of column 0 and
 # the pitch; the header above it (HEADER_LINES lines, 1 unless given) gives
 # the line spacing. Sets PITCH, LEFT, SPACING, TOP (yMin of the first line).
 measure_grid() {
@@ -436,9 +439,9 @@ measure_grid() {
     words=$(pdf_words "$pdf" 1)
     [[ -n $words ]] || fail "the printed document has no extractable text on page 1"
     local rule
-    rule=$(awk '$5 == "_____________________________" { print; exit }' <<< "$words")
-    [[ -n $rule ]] || fail "no rule of 29 underscores on page 1 of the printout"
-    read -r PITCH LEFT RULE_Y < <(awk '{ p = ($3 - $2) / 29; printf "%.6f %.6f %.6f\n", p, $2 - 5 * p, $1 }' <<< "$rule")
+    rule=$(awk '$5 ~ /^_+$/ && length($5) >= 29 { print; exit }' <<< "$words")
+    [[ -n $rule ]] || fail "no rule of 29 or more underscores on page 1 of the printout"
+    read -r PITCH LEFT RULE_Y < <(awk '{ p = ($3 - $2) / length($5); printf "%.6f %.6f %.6f\n", p, $2 - 5 * p, $1 }' <<< "$rule")
     TOP=$(awk 'NR == 1 { print $1 }' <<< "$words")
     SPACING=$(awk -v r="$RULE_Y" -v n="$above" '{ print (r - $1) / n; exit }' <<< "$words")
     awk -v p="$PITCH" -v n="$PITCH_NOMINAL" 'BEGIN { d = p - n; if (d < 0) d = -d; exit !(d < 0.1) }' ||

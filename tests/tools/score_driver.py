@@ -33,6 +33,8 @@ sys.path.insert(0, str(HERE))
 import gen_logbook  # noqa: E402
 
 HEADER = " LOC   QRG   PKT   MUL   QRB"
+WINDOW_WIDTH = len(HEADER)  # the window's part of a log line
+LOG_LINE = re.compile(r"[A-X]{2}[0-9]{2}   ")
 failures = []
 
 
@@ -55,13 +57,36 @@ def text_blocks(text):
     blocks, own, lines = {}, None, []
     for line in text.split("\n"):
         if line.startswith("Eigener Locator: "):
-            own, lines = line[len("Eigener Locator: "):], []
+            own, lines = line[len("Eigener Locator: "):].split(",")[0], []
         elif line.startswith("Summe QRB:") and own is not None:
             blocks[own] = (lines, line)
             own = None
-        elif own is not None and line != HEADER:
+        elif own is not None and LOG_LINE.match(line):
             lines.append(line)
     return blocks
+
+
+XLSX_READER = """
+import json, sys, datetime, openpyxl
+book = openpyxl.load_workbook(sys.argv[1])
+def cell(v):
+    if isinstance(v, datetime.datetime):
+        return {"date": v.date().isoformat()}
+    return v
+print(json.dumps({ws.title: [[cell(v) for v in row] for row in ws.iter_rows(values_only=True)]
+                  for ws in book.worksheets}))
+"""
+
+
+def read_xlsx(path):
+    """The sheets of a workbook as read by openpyxl (Debian python3-openpyxl);
+    the interpreter running this may be another than the system's."""
+    for python in (sys.executable, "/usr/bin/python3"):
+        r = run([python, "-c", XLSX_READER, str(path)])
+        if r.returncode == 0:
+            return json.loads(r.stdout)
+    check(False, f"openpyxl cannot read {path}: {r.stderr.decode()[-500:]}")
+    return {}
 
 
 def sum_text(value):
@@ -98,7 +123,11 @@ def differential(opts):
             lines = blocks.get(r["own"], ([], ""))[0]
             check(taken.get(r["own"], 0) < len(lines), f"{name}: record {r['record']} in the text")
             if taken.get(r["own"], 0) < len(lines):
-                expected.append(lines[taken[r["own"]]])
+                line = lines[taken[r["own"]]]
+                # The window's line, then call, date and time of the contact.
+                expected.append(line[:WINDOW_WIDTH])
+                check(line[WINDOW_WIDTH:].split()[:3] == [r["call"], r["date"], r["time"]],
+                      f"{name}: record {r['record']}: {line!r} against {r}")
                 taken[r["own"]] += 1
             total += int(r["qrb"])
         check(all(taken[o] == len(blocks[o][0]) for o in blocks), f"{name}: text lines = CSV rows")
@@ -168,6 +197,31 @@ def realdata(opts):
               f"{log.name}: a reason for every skipped contact, none for a scored one")
         scored = sum(1 for r in mine if r["status"] == "scored")
         print(f"{log.name}: {len(mine)} contacts, {scored} scored")
+    bad_dates = [r for r in rows if r["date"] and not re.fullmatch(r"\d{4}-\d\d-\d\d", r["date"])]
+    bad_times = [r for r in rows if r["time"] and not re.fullmatch(r"\d\d:\d\d(:\d\d)?", r["time"])]
+    check(not bad_dates and not bad_times, f"dates and times: {bad_dates[:3]} {bad_times[:3]}")
+    # With an own locator for the logs that lack one.
+    rows = csv_rows(run([opts.score, "--format", "csv", "--own", "jo62qm", *map(str, logs)]).stdout)
+    sats = [r for r in rows if r["satellite"] == "1"]
+    check(len(sats) > 0 and all(r["status"] == "scored" for r in sats), "satellite contacts marked")
+
+    # The text log: every scored contact on a line with its call, date and
+    # time; skips counted by reason; short wave only counted.
+    text = run([opts.score, "--own", "jo62qm", *map(str, logs)]).stdout.decode("utf-8")
+    lines = [line for line in text.splitlines() if LOG_LINE.match(line)]
+    check(len(lines) == sum(1 for r in rows if r["status"] == "scored"),
+          f"text: {len(lines)} log lines")
+    check(all(re.match(r".{28}   \S+ +\d{4}-\d\d-\d\d   \d\d:\d\d", line) for line in lines
+              if not line[28:].strip().startswith(("Wiederholung", "Satellit"))),
+          "text: call, date and time on every line")
+    check(": kein Band des Diploms\n" not in text and re.search(r"\n  kein Band des Diploms: \d+\n", text),
+          "text: contacts on other bands counted, not listed")
+    # EDI logs of different stations: one block each, no total over them.
+    edis = [log for log in logs if log.suffix.lower() == ".edi"]
+    text = run([opts.score, *map(str, edis)]).stdout.decode("utf-8")
+    headings = [line for line in text.splitlines() if line.startswith("Eigener Locator: ")]
+    check(len(headings) == len(edis) and "Gesamtsumme" not in text,
+          f"EDI: a block per station: {headings}")
     return 0
 
 
@@ -197,7 +251,7 @@ def cli(opts):
     check(r.returncode == 1 and f"qrb-score: {missing}: ".encode() in r.stderr,
           f"missing file: {r.returncode} {r.stderr!r}")
     r = run([opts.score, "--format", "csv", "-"], stdin=good.read_bytes())
-    check(r.returncode == 0 and b"\r\n-,1,DL1A,,,JO62,JO73,432,2,2,4,scored,\r\n" in r.stdout,
+    check(r.returncode == 0 and b"\r\n-,1,DL1A,,,JO62,JO73,432,2,2,4,scored,,,0,0\r\n" in r.stdout,
           f"standard input: {r.returncode} {r.stdout!r}")
     for args in ([], ["--format", "xml", str(good)], ["--own", "jo6", str(good)], ["--bogus"],
                  ["--print", "--pdf", "x.pdf", str(good)]):
@@ -211,10 +265,171 @@ def cli(opts):
     check(r.returncode == 0 and pdf.read_bytes().startswith(b"%PDF"), f"--pdf: {r.stderr!r}")
     if r.returncode == 0 and shutil.which("pdftotext"):
         shown = run(["pdftotext", "-layout", str(pdf), "-"]).stdout.decode("utf-8")
-        check("JO73   432     2     2     4" in shown, f"--pdf: log line missing: {shown!r}")
+        check("JO73 432 2 2 4 DL1A" in " ".join(shown.split()), f"--pdf: log line missing: {shown!r}")
+    report_checks(opts, work)
+    map_checks(opts, work)
     r = run([opts.score, "--version"])
     check(re.fullmatch(rb"qrb-score \d+\.\d+\.\d+\n", r.stdout) is not None, f"--version {r.stdout!r}")
     return 0
+
+
+REPORT_ADI = """Exported by my logger
+<ADIF_VER:5>3.1.4 <EOH>
+<CALL:5>OK1KT <QSO_DATE:8>20240506 <TIME_ON:4>1812 <BAND:2>2m <GRIDSQUARE:6>jo70fd <MY_GRIDSQUARE:6>JO62QM <STATION_CALLSIGN:6>DL1XYZ <EOR>
+<CALL:6>SP3XYZ <QSO_DATE:8>20240506 <TIME_ON:6>183015 <FREQ:7>432.210 <GRIDSQUARE:6>JO82LK <MY_GRIDSQUARE:6>JO62QM <STATION_CALLSIGN:6>DL1XYZ <PROP_MODE:3>SAT <EOR>
+<CALL:5>ok1kt <QSO_DATE:8>20240507 <TIME_ON:4>1001 <BAND:2>2m <GRIDSQUARE:4>JO70 <MY_GRIDSQUARE:6>JO62QM <STATION_CALLSIGN:6>DL1XYZ <EOR>
+<CALL:6>DL1ABC <QSO_DATE:8>20240507 <TIME_ON:4>1002 <BAND:3>20m <GRIDSQUARE:4>JO31 <MY_GRIDSQUARE:6>JO62QM <STATION_CALLSIGN:6>DL1XYZ <EOR>
+<CALL:6>DL2ABC <QSO_DATE:8>20240507 <TIME_ON:4>1003 <BAND:2>2m <GRIDSQUARE:3>JO3 <MY_GRIDSQUARE:6>JO62QM <STATION_CALLSIGN:6>DL1XYZ <EOR>
+"""
+REPORT_EDI = """[REG1TEST;1]
+PCall=DL0XYZ
+PWWLo=JO62QM
+PBand=1296 MHz
+[QSORecords;2]
+240514;1802;OZ1ABC;1;59;001;59;003;;JO65DQ;412;;;;
+240514;1815;SM7XYZ;1;59;002;59;011;;JO77GA;520;;;;
+[END;]
+"""
+
+
+def map_checks(opts, work):
+    """--map: a square per scored contact, after the rules and the band."""
+    import struct
+    import xml.etree.ElementTree as ET
+    adi = work / "report.adi"
+    svg, png = work / "map.svg", work / "map.png"
+
+    def squares(args):
+        svg.unlink(missing_ok=True)
+        r = run([opts.score, "--map", str(svg), *args, str(adi)])
+        check(r.returncode == 0, f"--map {args}: {r.returncode} {r.stderr!r}")
+        titles = [t.text or "" for t in ET.parse(svg).iter("{http://www.w3.org/2000/svg}title")]
+        return sorted(t.split(":")[0] for t in titles if re.match(r"^[A-R]{2}\d\d: ", t))
+
+    check(squares([]) == ["JO70", "JO82"], f"--map: {squares([])}")
+    check(squares(["--no-sat"]) == ["JO70"], "--map --no-sat keeps the satellite square off")
+    check(squares(["--band", "432"]) == ["JO82"], "--map --band 432")
+    png.unlink(missing_ok=True)
+    r = run([opts.score, "--format", "csv", "--map", str(png), str(adi)])
+    head = png.read_bytes()[:33] if png.exists() else b""
+    check(r.returncode == 0 and head[:8] == b"\x89PNG\r\n\x1a\n"
+          and struct.unpack(">II", head[16:24]) == (1754, 1240),
+          f"--map PNG of 1754 x 1240 pixels: {r.stderr!r} {head!r}")
+    check(b"pHYs" in png.read_bytes()[:4096] and struct.pack(">II", 5906, 5906) in png.read_bytes()[:4096],
+          "--map PNG at 150 dpi")
+    # --map=page: the map before the printed pages.
+    pdf = work / "mapped.pdf"
+    r = run([opts.score, "--pdf", str(pdf), "--map=page", str(adi)], timeout=120)
+    if r.returncode == 0 and shutil.which("pdftotext"):
+        first = run(["pdftotext", "-f", "1", "-l", "1", str(pdf), "-"]).stdout.decode("utf-8")
+        second = run(["pdftotext", "-f", "2", "-l", "2", str(pdf), "-"]).stdout.decode("utf-8")
+        check("JO70" in first and "JO82" in first and "Seite" not in first
+              and "Seite 1 von 1" in second, f"--map=page: {first[:300]!r} {second[:300]!r}")
+    check(r.returncode == 0, f"--map=page: {r.returncode} {r.stderr!r}")
+    for args, what in ((["--map=page"], "--map=page without printing"),
+                       (["--band", "145", "--map", str(svg)], "no band"),
+                       (["--band", "144"], "--band without --map")):
+        r = run([opts.score, *args, str(adi)])
+        check(r.returncode == 2, f"{what}: exit {r.returncode}")
+
+
+def report_checks(opts, work):
+    """The report: blocks, marks, band tables, skips, workbook, pages."""
+    adi, edi = work / "report.adi", work / "report.edi"
+    adi.write_text(REPORT_ADI)
+    edi.write_text(REPORT_EDI.replace("\n", "\r\n"))
+    r = run([opts.score, str(adi), str(edi), str(work / "." / "report.adi")])
+    out = r.stdout.decode("utf-8")
+    check(r.returncode == 0, f"report: exit {r.returncode} {r.stderr!r}")
+    check(r.stderr.decode().count("schon genannt") == 1 and out.count("OK1KT ") == 1,
+          f"report: a file named twice is read once, with a warning: {r.stderr!r}")
+    for want in (f"Eigener Locator: JO62, Station: DL1XYZ, Datei: {adi}",
+                 f"Eigener Locator: JO62, Station: DL0XYZ, Datei: {edi}",
+                 "JO70   144     3     1     3   OK1KT          2024-05-06   18:12\n",
+                 "JO82   432     3     2     6   SP3XYZ         2024-05-06   18:30   Satellit\n",
+                 "JO70   144     3     1     3   ok1kt          2024-05-07   10:01   Wiederholung\n",
+                 "JO65   1.2     4     3    12   OZ1ABC         2024-05-14   18:02\n",
+                 "  144             2         1       6               1         0\n",
+                 "Summe             3         2      12               1         1\n",
+                 "  kein Band des Diploms: 1\n", f"{adi}, Nr. 5, DL2ABC: fremder Locator ungültig"):
+        check(want in out, f"report: {want!r} missing in\n{out}")
+    check("Nr. 4" not in out and "Gesamtsumme" not in out,
+          "report: short wave counted only; no total over two stations")
+
+    r = run([opts.score, "--format", "csv", "--unique", "--no-sat", str(adi), str(edi)])
+    rows = csv_rows(r.stdout)
+    check([(x["status"], x["reason"], x["date"], x["time"], x["repeat"], x["satellite"])
+           for x in rows[:3]] ==
+          [("scored", "", "2024-05-06", "18:12", "0", "0"),
+           ("skipped", "über Satellit", "2024-05-06", "18:30:15", "", ""),
+           ("skipped", "Wiederholung", "2024-05-07", "10:01", "", "")],
+          f"--unique --no-sat: {rows[:3]}")
+    check(rows[5]["date"] == "2024-05-14" and rows[5]["station"] == "DL0XYZ", f"EDI row {rows[5]}")
+
+    # No own locator: the remedy once, at the top, not on every contact.
+    bare = work / "noown.adi"
+    bare.write_text("<CALL:4>DL1A<GRIDSQUARE:4>JO73<BAND:4>70cm<EOR>\n" * 3)
+    out = run([opts.score, str(bare)]).stdout.decode("utf-8")
+    check(out.startswith(f"Ohne eigenen Locator (mit --own LOC angeben): {bare}\n")
+          and "  eigener Locator fehlt: 3\n" in out and "Nr. 1" not in out, f"no own: {out!r}")
+
+    # Not logs: a README with examples of every format; an ADX file after a
+    # document type with an <EOR> in a CDATA section is one.
+    readme = HERE.parent.parent / "README.md"
+    r = run([opts.score, str(readme)])
+    check(r.returncode == 1 and b"weder" in r.stderr, f"README: {r.returncode} {r.stderr!r}")
+    adx = work / "doctype.adx"
+    adx.write_text("<!DOCTYPE ADX>\n<ADX><RECORDS><RECORD><CALL>DL1A</CALL><NOTES><![CDATA[<EOR>]]>"
+                   "</NOTES><GRIDSQUARE>JO73</GRIDSQUARE><MY_GRIDSQUARE>JO62</MY_GRIDSQUARE>"
+                   "<BAND>70cm</BAND></RECORD></RECORDS></ADX>\n")
+    r = run([opts.score, "--format", "csv", str(adx)])
+    check(r.returncode == 0 and len(csv_rows(r.stdout)) == 1, f"ADX with doctype: {r.stdout!r}")
+
+    # The workbook, read back by a spreadsheet library.
+    book = work / "report.xlsx"
+    book.unlink(missing_ok=True)
+    r = run([opts.score, "--xlsx", str(book), str(adi), str(edi)])
+    check(r.returncode == 0, f"--xlsx: {r.stderr!r}")
+    sheets = read_xlsx(book)
+    contacts, overview = sheets.get("Verbindungen", [[]]), sheets.get("Übersicht", [])
+    check(list(sheets) == ["Verbindungen", "Übersicht"], f"sheets {list(sheets)}")
+    check(contacts[0][:5] == ["Datei", "Nr.", "Station", "Rufzeichen", "Datum"] and len(contacts) == 8,
+          f"Verbindungen: {contacts[:2]}")
+    check(contacts[2][4:12] == [{"date": "2024-05-06"}, "18:30:15", "JO62", "JO82", "432", 3, 2, 6]
+          and contacts[2][15] == "ja", f"a scored row: {contacts[2]}")
+    check(contacts[6][8] == "1.2" and contacts[4][12] == "nicht gewertet", f"rows {contacts[4:7]}")
+    check(["Summe", 3, 2, 12, 1, 1] in overview and ["Summe", 2, 2, 30, 0, 0] in overview
+          and ["kein Band des Diploms", 1, None, None, None, None] in overview,
+          f"Übersicht: {overview}")
+
+    # Printed pages: title and page numbers on each, a rule under every
+    # block's column header, a long line wrapped and whole.
+    long_name = work / ("a-logbook-with-a-name-long-enough-to-wrap-" * 3 + ".adi")
+    lines = [REPORT_ADI.splitlines()[1]]
+    for n in range(150):
+        lines.append(f"<CALL:5>OK{n % 10}KT <QSO_DATE:8>20240506 <TIME_ON:4>1812 <BAND:2>2m "
+                     f"<GRIDSQUARE:4>JO7{n % 10} <MY_GRIDSQUARE:4>JO6{n % 2} <EOR>")
+    lines.append("<CALL:6>DL2ABC <BAND:2>2m <GRIDSQUARE:3>JO3 <MY_GRIDSQUARE:4>JO62 <EOR>")
+    long_name.write_text("\n".join(lines) + "\n")
+    pdf = work / "pages.pdf"
+    r = run([opts.score, "--pdf", str(pdf), str(long_name)], timeout=120)
+    check(r.returncode == 0 and r.stderr == b"", f"--pdf pages: {r.stderr!r}")
+    if shutil.which("pdftotext"):
+        shown = run(["pdftotext", "-layout", str(pdf), "-"]).stdout.decode("utf-8")
+        pages = [p for p in shown.split("\f") if p.strip()]
+        title = "QRB-Punkte: nicht angegeben JO60; nicht angegeben JO61, 2024-05-06"
+        check(len(pages) >= 3 and all(p.strip().startswith(title) for p in pages)
+              and all(f"Seite {i} von {len(pages)}" in p for i, p in enumerate(pages, 1)),
+              f"--pdf: title and page number on each of {len(pages)} pages:\n{shown[:3000]}")
+        rules = [line for line in shown.splitlines() if line.strip() and not line.strip("_ ")]
+        check(len(rules) == 2, f"--pdf: a rule under each block's header: {rules}")
+        # Wrapped where the name has no blank: the pieces, put together again.
+        check(f"{long_name}, Nr. 151, DL2ABC: fremder Locator ungültig".replace(" ", "")
+              in "".join(shown.split()), "--pdf: the long line wrapped, nothing cut")
+    r = run([opts.score, "--pdf", str(work / "no" / "such" / "dir.pdf"), str(adi)], timeout=120)
+    err = r.stderr.decode("utf-8")
+    check(r.returncode == 1 and len(err.splitlines()) == 1 and "nicht geschrieben" in err,
+          f"--pdf not writable: {r.returncode} {err!r}")
 
 
 def windows(opts):
@@ -264,6 +479,7 @@ def windows(opts):
         same(["--format", fmt, *names], f"{fmt}, {len(names)} logs")
     if opts.seeded:
         same(["--own", "jo62qm", "mygrid.adi"], "text, --own")
+        same(["--unique", "--no-sat", "--format", "csv", *names], "csv, --unique --no-sat")
         same(["--format", "csv", "-"], "csv, standard input", stdin=(work / "option.adi").read_bytes())
         same(["--format", "xml", "mygrid.adi"], "usage error")
         # No PDF on Windows: one line saying so, status 2, nothing written.

@@ -62,7 +62,7 @@ Outcome readAll(const QByteArray& bytes, std::size_t chunkBytes = 0, Format forc
         ReadError refused;
         reader = qrb::logbook::openReader(in, refused);
         if (!reader) {
-            outcome.refusal = text(refused.message);
+            outcome.refusal = text(qrb::logbook::readErrorText(refused));
             return outcome;
         }
     } else {
@@ -111,6 +111,10 @@ private:
 
 } // namespace
 
+std::string errorText(const ReadError& error) {
+    return qrb::logbook::readErrorText(error);
+}
+
 class TestLogbook : public QObject {
     Q_OBJECT
 
@@ -124,6 +128,8 @@ private slots:
     void readFailureKeepsEarlierRecords();
     void formatFromContent_data();
     void formatFromContent();
+    void stationAndSatellite_data();
+    void stationAndSatellite();
     void adifBands_data();
     void adifBands();
     void ediBands_data();
@@ -206,7 +212,7 @@ void TestLogbook::sampleLogs() {
     const Outcome outcome = readAll(bytes);
     QCOMPARE(outcome.format, std::optional<Format>(format));
     QCOMPARE(outcome.records, records);
-    QVERIFY2(!outcome.error, outcome.error ? outcome.error->message.c_str() : "");
+    QVERIFY2(!outcome.error, outcome.error ? errorText(*outcome.error).c_str() : "");
     QVERIFY(!outcome.moreAfterEnd);
 }
 
@@ -320,7 +326,7 @@ void TestLogbook::roughInput() {
         return;
     }
     QVERIFY(outcome.error);
-    QVERIFY2(text(outcome.error->message).contains(message), outcome.error->message.c_str());
+    QVERIFY2(text(errorText(*outcome.error)).contains(message), errorText(*outcome.error).c_str());
     QCOMPARE(outcome.error->line, static_cast<std::size_t>(line));
     QCOMPARE(outcome.error->record, static_cast<std::size_t>(record));
 }
@@ -349,8 +355,9 @@ void TestLogbook::readFailureKeepsEarlierRecords() {
         }
         QCOMPARE(calls, (QStringList{"OK1XY", "OK2XY"}));
         QVERIFY(reader->error());
-        QVERIFY2(text(reader->error()->message).contains(QStringLiteral("Lesefehler")),
-                 reader->error()->message.c_str());
+        QCOMPARE(reader->error()->fault, qrb::logbook::ReadFault::ReadFailed);
+        QVERIFY2(text(errorText(*reader->error())).contains(QStringLiteral("weitergelesen")),
+                 errorText(*reader->error()).c_str());
     }
 }
 
@@ -386,8 +393,26 @@ void TestLogbook::formatFromContent_data() {
                          << "";
     QTest::newRow("EDI mistyped") << QByteArray("[REGITEST;1]\n") << "EDI"
                                   << "";
-    QTest::newRow("EDI without first line") << QByteArray("PWWLo=JO62QM\n[QSORecords;0]\n") << "EDI"
-                                            << "";
+    QTest::newRow("EDI without first line") << QByteArray("PWWLo=JO62QM\n[QSORecords;0]\n") << ""
+                                            << "weder";
+    QTest::newRow("ADX after a document type, no declaration")
+        << QByteArray("<!DOCTYPE ADX [<!ENTITY x \">\">]>\n<!-- export -->\n<ADX><RECORDS>"
+                      "<RECORD><NOTES><![CDATA[<EOR>]]></NOTES></RECORD></RECORDS></ADX>")
+        << "ADX"
+        << "";
+    QTest::newRow("XML of another root") << QByteArray("<?xml version=\"1.0\"?><ADXLOG/>") << ""
+                                         << "weder";
+    QTest::newRow("ADIF header with prose after it")
+        << QByteArray("Example:\n<ADIF_VER:5>3.1.4 <EOH>\n<CALL:4>OK1A<EOR>\nThat is all.\n") << ""
+        << "weder";
+    QTest::newRow("ADIF with a field spanning lines")
+        << QByteArray("Log\n<EOH>\n<NOTES:9>two\nlines<CALL:4>OK1A<EOR>\n") << "ADIF"
+        << "";
+    QTest::newRow("README with an EDI example")
+        << QByteArray("# Tool\n\nAn EDI log:\n\n```\n[REG1TEST;1]\nPCall=DL0XYZ\n[QSORecords;1]\n"
+                      "240514;1802;OZ1ABC;1;59;001;59;003;;JO65DQ;412;;;;\n```\n")
+        << ""
+        << "weder";
 }
 
 void TestLogbook::formatFromContent() {
@@ -399,11 +424,42 @@ void TestLogbook::formatFromContent() {
     const std::unique_ptr<Reader> reader = qrb::logbook::openReader(in, error);
     if (format.isEmpty()) {
         QVERIFY(!reader);
-        QVERIFY2(text(error.message).contains(refusal), error.message.c_str());
+        QVERIFY2(text(errorText(error)).contains(refusal), errorText(error).c_str());
         return;
     }
     QVERIFY(reader);
     QCOMPARE(QString::fromLatin1(qrb::logbook::formatName(reader->format())), format);
+}
+
+// The fields that name the station and a satellite, in every format.
+void TestLogbook::stationAndSatellite_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("fields"); // station|operator|PROP_MODE|SAT_NAME
+
+    QTest::newRow("ADIF") << QByteArray("<station_callsign:6>DL0XYZ<OPERATOR:5>DL1AB<PROP_MODE:3>"
+                                        "SAT<SAT_NAME:6>QO-100<CALL:4>OK1A<EOR>")
+                          << "DL0XYZ|DL1AB|SAT|QO-100";
+    QTest::newRow("ADX") << QByteArray("<ADX><RECORDS><RECORD><OPERATOR>DL1AB</OPERATOR>"
+                                       "<prop_mode>SAT</prop_mode></RECORD></RECORDS></ADX>")
+                         << "|DL1AB|SAT|";
+    QTest::newRow("EDI") << QByteArray("[REG1TEST;1]\nPCall=DL0XYZ\n[QSORecords;1]\n"
+                                       "240101;1200;OK1XY;1;59;001;59;001;;JO70FD;300;;;;\n")
+                         << "DL0XYZ|||";
+}
+
+void TestLogbook::stationAndSatellite() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, fields);
+    std::istringstream in(bytes.toStdString());
+    ReadError refused;
+    const std::unique_ptr<Reader> reader = qrb::logbook::openReader(in, refused);
+    QVERIFY(reader);
+    Record record;
+    QVERIFY(reader->next(record));
+    QCOMPARE(QStringList({text(record.stationCall), text(record.operatorCall),
+                          text(record.propMode), text(record.satName)})
+                 .join('|'),
+             fields);
 }
 
 void TestLogbook::adifBands_data() {
@@ -564,7 +620,7 @@ void TestLogbook::realLogs() {
     }
     const Outcome outcome = readAll(fileBytes(path));
     QCOMPARE(outcome.format, std::optional<Format>(format));
-    QVERIFY2(!outcome.error, outcome.error ? outcome.error->message.c_str() : "");
+    QVERIFY2(!outcome.error, outcome.error ? errorText(*outcome.error).c_str() : "");
     QCOMPARE(outcome.records.size(), records);
     int located = 0;
     for (qsizetype i = 0; i < outcome.records.size(); ++i) {

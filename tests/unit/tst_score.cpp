@@ -2,13 +2,16 @@
 // Scoring logbook contacts by the window's rules, and the CSV and text forms
 // of the result.
 
+#include "output/page_layout.h"
 #include "qrb-score/contact.h"
 #include "qrb-score/csv_writer.h"
 #include "qrb-score/output_buffer.h"
+#include "qrb-score/report.h"
 #include "qrb-score/text_log.h"
 #include "scoring/score.h"
 
 #include <QByteArray>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 #include <QTest>
@@ -105,18 +108,20 @@ const std::vector<Entry> kTwoOwn{
 
 QStringList writeTextLog(const std::vector<Entry>& entries, std::uint64_t budget) {
     Lines lines;
-    qrb::score::TextLog log(lines);
+    qrb::score::Report report({}, true);
+    qrb::score::TextLog log(lines, report);
     log.setMemoryBudget(budget);
+    report.beginFile("a.adi");
     std::size_t number = 0;
+    qrb::score::Marks marks;
     for (const Entry& e : entries) {
         ++number;
         const Record r = record(number, "DL1ABC");
-        if (*e.own == '\0') {
-            log.add("a.adi", r, skipped("JO62", "JO6", 1, reason::kForeignInvalid));
-        } else {
-            const int mul = e.band == 0 ? 1 : e.band;
-            log.add("a.adi", r, scored(e.own, e.loc, e.band, e.pkt, mul));
-        }
+        ContactScore c = *e.own == '\0'
+                             ? skipped("JO62", "JO6", 1, reason::kForeignInvalid)
+                             : scored(e.own, e.loc, e.band, e.pkt, e.band == 0 ? 1 : e.band);
+        const std::size_t block = report.judge(r, c, marks);
+        log.add("a.adi", r, c, marks, block);
     }
     const std::string error = log.finish();
     if (!error.empty()) {
@@ -144,6 +149,12 @@ private slots:
     void textLog();
     void textLogKeepsOrderWhateverTheMemory();
     void skippedLineIsShortAndPrintable();
+    void datesAndTimes_data();
+    void datesAndTimes();
+    void reportMarks_data();
+    void reportMarks();
+    void pageLayout_data();
+    void pageLayout();
 };
 
 void TstScore::contactRules_data() {
@@ -378,19 +389,19 @@ void TstScore::csvRows_data() {
     QTest::addColumn<QByteArray>("row");
 
     QTest::newRow("scored") << QByteArray("log.adi") << QByteArray("DL1ABC") << true
-                            << QByteArray("log.adi,7,DL1ABC,20240506,1234,JO62,JO73,432,2,2,4,"
-                                          "scored,\r\n");
+                            << QByteArray("log.adi,7,DL1ABC,2024-05-06,12:34,JO62,JO73,432,2,2,4,"
+                                          "scored,,DL0XYZ,1,0\r\n");
     QTest::newRow("skipped") << QByteArray("-") << QByteArray("DL1ABC") << false
-                             << QByteArray("-,7,DL1ABC,20240506,1234,JO62,JO6,144,,,,skipped,"
-                                           "fremder Locator ungültig\r\n");
+                             << QByteArray("-,7,DL1ABC,2024-05-06,12:34,JO62,JO6,144,,,,skipped,"
+                                           "fremder Locator ungültig,DL0XYZ,,\r\n");
     QTest::newRow("comma and quote quoted")
         << QByteArray("my,log.adi") << QByteArray("DL1\"X\"") << true
-        << QByteArray("\"my,log.adi\",7,\"DL1\"\"X\"\"\",20240506,1234,JO62,JO73,432,2,2,4,"
-                      "scored,\r\n");
+        << QByteArray("\"my,log.adi\",7,\"DL1\"\"X\"\"\",2024-05-06,12:34,JO62,JO73,432,2,2,4,"
+                      "scored,,DL0XYZ,1,0\r\n");
     QTest::newRow("line break quoted")
         << QByteArray("log.adi") << QByteArray("DL1\r\nABC") << false
-        << QByteArray("log.adi,7,\"DL1\r\nABC\",20240506,1234,JO62,JO6,144,,,,skipped,"
-                      "fremder Locator ungültig\r\n");
+        << QByteArray("log.adi,7,\"DL1\r\nABC\",2024-05-06,12:34,JO62,JO6,144,,,,skipped,"
+                      "fremder Locator ungültig,DL0XYZ,,\r\n");
 }
 
 void TstScore::csvRows() {
@@ -410,15 +421,20 @@ void TstScore::csvRows() {
             const ContactScore c = isScored ? scored("JO62", "JO73", 2, 2, 2)
                                             : skipped("JO62", "JO6", 1, reason::kForeignInvalid);
             const std::string callText = bytes(call);
-            csv.row(record(7, callText.c_str()), c);
-            csv.row(record(8, callText.c_str()), c);
+            const qrb::score::Marks marks{true, false};
+            Record r = record(7, callText.c_str());
+            r.operatorCall = " DL0XYZ ";
+            csv.row(r, c, marks);
+            r.number = 8;
+            csv.row(r, c, marks);
             QVERIFY(out.flush());
         }
         QByteArray second = row;
         second.replace(QByteArray(",7,"), QByteArray(",8,"));
         QCOMPARE(
             captured.contents(),
-            QByteArray("file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,reason\r\n") +
+            QByteArray("file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,reason,station,"
+                       "repeat,satellite\r\n") +
                 row + second);
     }
 }
@@ -427,39 +443,68 @@ void TstScore::textLog_data() {
     QTest::addColumn<int>("which");
     QTest::addColumn<QStringList>("expected");
 
-    QTest::newRow("one own square")
+    const QString header = "Eigener Locator: JO62, Station: nicht angegeben, Datei: a.adi";
+    const QString columns =
+        " LOC   QRG   PKT   MUL   QRB   Rufzeichen     Datum        Zeit    Hinweis";
+    const QString table = " Band  Verbindungen  Quadrate     QRB  Wiederholungen  Satellit";
+    QTest::newRow("one own square, the same call twice on a band")
         << 0
-        << QStringList{"Eigener Locator: JO62", " LOC   QRG   PKT   MUL   QRB",
-                       "JO73   432     2     2     4", "IO91    50                 9",
-                       "Summe QRB: 13"};
+        << QStringList{header,
+                       columns,
+                       "JO73   432     2     2     4   DL1ABC         2024-05-06   12:34",
+                       "IO91    50                 9   DL1ABC         2024-05-06   12:34",
+                       "IO91   432    17     2    34   DL1ABC         2024-05-06   12:34   "
+                       "Wiederholung",
+                       "",
+                       table,
+                       "   50             1         1       9               0         0",
+                       "  432             2         2      38               1         0",
+                       "Summe             3         2      47               1         0",
+                       "Summe QRB: 47"};
     QTest::newRow("two own squares, interleaved, one skipped")
         << 1
-        << QStringList{"Eigener Locator: JO62",
-                       " LOC   QRG   PKT   MUL   QRB",
-                       "JO73   432     2     2     4",
-                       "IO91    50                 9",
+        << QStringList{header,
+                       columns,
+                       "JO73   432     2     2     4   DL1ABC         2024-05-06   12:34",
+                       "IO91    50                 9   DL1ABC         2024-05-06   12:34",
+                       "",
+                       table,
+                       "   50             1         1       9               0         0",
+                       "  432             1         1       4               0         0",
+                       "Summe             2         2      13               0         0",
                        "Summe QRB: 13",
                        "",
-                       "Eigener Locator: JN58",
-                       " LOC   QRG   PKT   MUL   QRB",
-                       "JN58   144     1     1     1",
+                       "Eigener Locator: JN58, Station: nicht angegeben, Datei: a.adi",
+                       columns,
+                       "JN58   144     1     1     1   DL1ABC         2024-05-06   12:34",
+                       "",
+                       table,
+                       "  144             1         1       1               0         0",
+                       "Summe             1         1       1               0         0",
                        "Summe QRB: 1",
                        "",
-                       "Gesamtsumme QRB: 14",
+                       "Gesamtsumme QRB (Station nicht angegeben): 14",
                        "",
                        "Nicht gewertet: 1",
+                       "  fremder Locator ungültig: 1",
+                       "",
                        "a.adi, Nr. 3, DL1ABC: fremder Locator ungültig"};
     QTest::newRow("nothing scored")
-        << 2
-        << QStringList{"Keine Verbindung gewertet.", "", "Nicht gewertet: 1",
-                       "a.adi, Nr. 1, DL1ABC: fremder Locator ungültig"};
+        << 2 << QStringList{"Keine Verbindung gewertet.",
+                            "",
+                            "Nicht gewertet: 1",
+                            "  fremder Locator ungültig: 1",
+                            "",
+                            "a.adi, Nr. 1, DL1ABC: fremder Locator ungültig"};
 }
 
 void TstScore::textLog() {
     QFETCH(int, which);
     QFETCH(QStringList, expected);
     const std::vector<Entry> entries[] = {
-        {{"JO62", "JO73", 2, 2}, {"JO62", "IO91", 0, 9}}, kTwoOwn, {{"", "", 0, 0}}};
+        {{"JO62", "JO73", 2, 2}, {"JO62", "IO91", 0, 9}, {"JO62", "IO91", 2, 17}},
+        kTwoOwn,
+        {{"", "", 0, 0}}};
     QCOMPARE(writeTextLog(entries[which], std::uint64_t{1} << 20U), expected);
 }
 
@@ -477,7 +522,7 @@ void TstScore::textLogKeepsOrderWhateverTheMemory() {
         }
     }
     const QStringList all = writeTextLog(entries, std::uint64_t{1} << 30U);
-    QCOMPARE(all.count(QStringLiteral(" LOC   QRG   PKT   MUL   QRB")), 6);
+    QCOMPARE(all.count(QString::fromStdString(qrb::score::textLogHeader())), 6);
     QCOMPARE(all.count(QStringLiteral("Nicht gewertet: 6")), 1);
     for (const std::uint64_t budget : {1, 29, 100, 300}) {
         QCOMPARE(writeTextLog(entries, budget), all);
@@ -494,6 +539,180 @@ void TstScore::skippedLineIsShortAndPrintable() {
     QCOMPARE(text(qrb::score::skippedLine("x\ty.edi", r, reason::kBandMissing)),
              QStringLiteral("x?y.edi, Nr. 12, ") + QString(31, QChar('A')) +
                  QStringLiteral("...: Band fehlt"));
+}
+
+void TstScore::datesAndTimes_data() {
+    QTest::addColumn<QByteArray>("date");
+    QTest::addColumn<QString>("iso");
+    QTest::addColumn<QByteArray>("time");
+    QTest::addColumn<QString>("clock");
+    QTest::addColumn<QString>("clockSeconds");
+
+    QTest::newRow("ADIF") << QByteArray("20231230") << "2023-12-30" << QByteArray("183215")
+                          << "18:32"
+                          << "18:32:15";
+    QTest::newRow("EDI, this century")
+        << QByteArray("160507") << "2016-05-07" << QByteArray("0715") << "07:15"
+        << "07:15";
+    QTest::newRow("EDI, two-digit year 79")
+        << QByteArray("790101") << "2079-01-01" << QByteArray(" 2359 ") << "23:59"
+        << "23:59";
+    QTest::newRow("EDI, two-digit year 80")
+        << QByteArray("801231") << "1980-12-31" << QByteArray("0000") << "00:00"
+        << "00:00";
+    QTest::newRow("leap day") << QByteArray("20240229") << "2024-02-29" << QByteArray("2400")
+                              << "2400"
+                              << "2400";
+    QTest::newRow("no leap day in 2100")
+        << QByteArray("21000229") << "21000229" << QByteArray("1260") << "1260"
+        << "1260";
+    QTest::newRow("month 13") << QByteArray("241301") << "241301" << QByteArray("12:00") << "12:00"
+                              << "12:00";
+    QTest::newRow("empty") << QByteArray("") << "" << QByteArray("") << ""
+                           << "";
+}
+
+void TstScore::datesAndTimes() {
+    QFETCH(QByteArray, date);
+    QFETCH(QString, iso);
+    QFETCH(QByteArray, time);
+    QFETCH(QString, clock);
+    QFETCH(QString, clockSeconds);
+    QCOMPARE(text(qrb::score::isoDate(bytes(date))), iso);
+    QCOMPARE(text(qrb::score::clockTime(bytes(time), false)), clock);
+    QCOMPARE(text(qrb::score::clockTime(bytes(time), true)), clockSeconds);
+}
+
+// Contacts of several logs judged in turn: which block each falls into, and
+// what is marked or left out.
+void TstScore::reportMarks_data() {
+    QTest::addColumn<bool>("unique");
+    QTest::addColumn<bool>("noSat");
+    QTest::addColumn<QStringList>("expected"); // per contact: block and marks, or the reason
+
+    // station | operator | own | band | call | PROP_MODE | SAT_NAME
+    QTest::newRow("marked") << false << false
+                            << QStringList{"0",     "0 repeat",     "0", "1",       "2",
+                                           "2 sat", "2 repeat sat", "3", "3 repeat"};
+    QTest::newRow("--unique") << true << false
+                              << QStringList{"0",     "Wiederholung", "0", "1",           "2",
+                                             "2 sat", "Wiederholung", "3", "Wiederholung"};
+    QTest::newRow("--no-sat")
+        << false << true
+        << QStringList{"0", "0 repeat", "0", "1", "2", "über Satellit", "über Satellit",
+                       "3", "3 repeat"};
+}
+
+void TstScore::reportMarks() {
+    QFETCH(bool, unique);
+    QFETCH(bool, noSat);
+    QFETCH(QStringList, expected);
+    struct Contact {
+        const char* station;
+        const char* op;
+        const char* own;
+        int band;
+        const char* call;
+        const char* propMode;
+        const char* satName;
+    };
+    const Contact contacts[] = {
+        {"DL0XYZ", "", "JO62", 1, "OK1KT", "", ""},
+        {" dl0xyz", "", "JO62", 1, "ok1kt ", "", ""}, // same station and call, other case
+        {"DL0XYZ", "", "JO62", 2, "OK1KT", "", ""},   // another band
+        {"DL0XYZ", "", "JO63", 1, "OK1KT", "", ""},   // another own square
+        {"", "DL1ABC", "JO62", 1, "OK1KT", "", ""},   // the operator names the station
+        {"", "DL1ABC", "JO62", 1, "DL/OK1KT/P", "sat", ""},
+        {"", "DL1ABC", "JO62", 1, "DL/OK1KT/P", "", "QO-100"},
+        {"", "", "JO62", 1, "A-LONG-CALL-BEYOND-12", "", ""},
+        {"", "", "JO62", 1, "A-LONG-CALL-BEYOND-12", "", ""}};
+    qrb::score::Report report({unique, noSat}, true);
+    // What a consumer of the blocks (a map of the squares) is handed.
+    struct Handed : qrb::score::BlockContactSink {
+        void contact(const qrb::score::Block& block, const qrb::score::BlockContact& c) override {
+            lines << QStringLiteral("%1 %2 %3 %4 %5 %6")
+                         .arg(c.block)
+                         .arg(text(block.square), text(c.square))
+                         .arg(c.band)
+                         .arg(c.qrb)
+                         .arg(text(c.call));
+        }
+        QStringList lines;
+    } handed;
+    report.addSink(handed);
+    report.beginFile("a.adi");
+    QStringList got;
+    qrb::score::Marks marks;
+    for (const Contact& c : contacts) {
+        Record r = record(1, c.call);
+        r.stationCall = c.station;
+        r.operatorCall = c.op;
+        r.propMode = c.propMode;
+        r.satName = c.satName;
+        ContactScore score = scored(c.own, "JO73", c.band, 2, c.band);
+        const std::size_t block = report.judge(r, score, marks);
+        if (!score.scored) {
+            got << text(score.reason);
+            continue;
+        }
+        QString line = QString::number(block);
+        line += marks.repeat ? " repeat" : "";
+        line += marks.satellite ? " sat" : "";
+        got << line;
+    }
+    QCOMPARE(got, expected);
+    QCOMPARE(handed.lines.size(), expected.filter(QRegularExpression("^[0-9]")).size());
+    QCOMPARE(handed.lines.first(), QStringLiteral("0 JO62 JO73 1 2 OK1KT"));
+    // Blocks: DL0XYZ from JO62 and from JO63, DL1ABC, and the contacts that
+    // name no station.
+    QCOMPARE(report.blocks().size(), std::size_t{4});
+    QCOMPARE(text(report.blocks()[0].station), QStringLiteral("DL0XYZ"));
+    QCOMPARE(text(report.blocks()[3].station), QString());
+    QCOMPARE(text(report.blocks()[2].station), QStringLiteral("DL1ABC"));
+    QCOMPARE(report.blocks()[0].bands[1].repeats, unique ? 0U : 1U);
+}
+
+void TstScore::pageLayout_data() {
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("perPage");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<QStringList>("pages"); // the pages' lines joined by '|'
+
+    QTest::newRow("one page") << QStringList{"a", "b"} << 6 << 20
+                              << QStringList{"Titel||a|b||       Seite 1 von 1"};
+    QTest::newRow("two pages") << QStringList{"a", "b", "c"} << 6 << 20
+                               << QStringList{"Titel||a|b||       Seite 1 von 2",
+                                              "Titel||c|||       Seite 2 von 2"};
+    QTest::newRow("a long line wrapped after a blank, kept on one page")
+        << QStringList{"x", "  eins zwei drei vier fuenf sechs"} << 7 << 20
+        << QStringList{
+               "Titel||x||||       Seite 1 von 2",
+               "Titel||  eins zwei drei|      vier fuenf|      sechs||       Seite 2 von 2"};
+    QTest::newRow("a long word cut into pieces, nothing lost")
+        << QStringList{"ABCDEFGHIJKLMNOPQRSTUVWXYZ"} << 6 << 20
+        << QStringList{"Titel||ABCDEFGHIJKLMNOPQRST|    UVWXYZ||       Seite 1 von 1"};
+}
+
+void TstScore::pageLayout() {
+    QFETCH(QStringList, lines);
+    QFETCH(int, perPage);
+    QFETCH(int, columns);
+    QFETCH(QStringList, pages);
+    std::vector<std::u16string> given;
+    for (const QString& line : lines) {
+        given.push_back(line.toStdU16String());
+    }
+    QStringList got;
+    for (const qrb::PageLines& page : qrb::layoutPages(given, u"Titel", perPage, columns)) {
+        QStringList one;
+        for (const std::u16string& line : page) {
+            QVERIFY(line.size() <= static_cast<std::size_t>(columns));
+            one << QString::fromStdU16String(line);
+        }
+        QCOMPARE(one.size(), perPage);
+        got << one.join('|');
+    }
+    QCOMPARE(got, pages);
 }
 
 QTEST_APPLESS_MAIN(TstScore)

@@ -49,8 +49,8 @@ else
 fi
 wine_env_init "$build" || fail "Wine could not be set up"
 
-# One own locator, so the header is two lines: "Eigener Locator" and the
-# column names.
+# One own locator, so the rule has four lines above it: the page title, an
+# empty line, "Eigener Locator" and the column names.
 # Named from the folder of the log, so that the name printed with a skipped
 # contact is short and the same on both systems.
 cd "$WORK"
@@ -118,11 +118,23 @@ gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=pdfwrite -sOutputFile="$WORK/windows.pd
     fail "Ghostscript cannot read the print job"
 "$linux_score" --pdf "$WORK/linux.pdf" "$log" 2> "$WORK/linux.err" ||
     fail "the Linux qrb-score --pdf failed: $(cat "$WORK/linux.err")"
-printed_text "$WORK/linux.pdf" "$WORK/linux.txt" 2
-printed_text "$WORK/windows.pdf" "$WORK/windows.txt" 2
+printed_text "$WORK/linux.pdf" "$WORK/linux.txt" 4
+printed_text "$WORK/windows.pdf" "$WORK/windows.txt" 4
 note "--- the job's lines as Ghostscript gives them back (between | |):"
 head -n 12 "$WORK/windows.txt" | sed 's/.*/|&|/'
-compare_lines "the Windows printout" "$WORK/linux.txt" "$WORK/windows.txt"
+# The report's pages: the title on top of each, "Seite N von M" at its foot.
+# The Windows printer's paper need not be the PDF's A4, so the pages break
+# elsewhere; the report's own lines must be the same, in the same columns.
+pages=$(pdf_pages "$WORK/windows.pdf")
+[[ $(grep -c "^QRB-Punkte: " "$WORK/windows.txt") == "$pages" ]] ||
+    fail "not one title on each of the $pages pages"
+for ((page = 1; page <= pages; page++)); do
+    grep -Eq "^ +Seite $page von $pages\$" "$WORK/windows.txt" || fail "no \"Seite $page von $pages\""
+done
+body() { grep -Ev '^(QRB-Punkte: .*| +Seite [0-9]+ von [0-9]+ *| *)$' "$1" > "$2" || true; }
+body "$WORK/linux.txt" "$WORK/linux.body"
+body "$WORK/windows.txt" "$WORK/windows.body"
+compare_lines "the Windows printout" "$WORK/linux.body" "$WORK/windows.body"
 
 # The print font: Courier New or its metric twin, nothing else.
 fonts=$(pdffonts "$WORK/windows.pdf" | awk 'NR > 2 { print $1 }' | sed 's/^[A-Z]\{6\}+//' | sort -u)

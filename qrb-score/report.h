@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+// What a whole run of qrb-score adds up to, beyond the single contact: blocks
+// per station and own square, repeated calls and satellite contacts marked,
+// band tables, and the skipped contacts counted by reason.
+
+#include "logbook/logbook.h"
+#include "qrb-score/contact.h"
+#include "scoring/bands.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace qrb::score {
+
+namespace reason {
+inline constexpr std::string_view kRepeat = "Wiederholung";
+inline constexpr std::string_view kSatellite = "über Satellit";
+} // namespace reason
+
+// A date as the file writes it, YYYYMMDD (ADIF, ADX) or YYMMDD (EDI), as
+// YYYY-MM-DD. A two-digit year from 80 on is 19YY, below 80 20YY. A text that
+// is no valid date comes back as written, trimmed.
+std::string isoDate(std::string_view written);
+// A time HHMM or HHMMSS as HH:MM or HH:MM:SS (HH:MM only when `seconds` is
+// false); anything else as written, trimmed.
+std::string clockTime(std::string_view written, bool seconds);
+// The same into `to`, reusing its memory; false (and `to` as it was) when the
+// text is no valid date or time.
+bool isoDateInto(std::string& to, std::string_view written);
+bool clockTimeInto(std::string& to, std::string_view written, bool seconds);
+// The same written to `to`, which has room for the longest: the number of
+// characters written, 0 (and nothing written) when the text is no valid date
+// or time. For output written straight into a buffer, row after row.
+inline constexpr std::size_t kIsoDateChars = 10;  // YYYY-MM-DD
+inline constexpr std::size_t kClockTimeChars = 8; // HH:MM:SS
+std::size_t isoDateChars(char* to, std::string_view written);
+std::size_t clockTimeChars(char* to, std::string_view written, bool seconds);
+
+// What is remarkable about a contact that scored.
+struct Marks {
+    bool repeat = false;    // its call already scored on this band in this block
+    bool satellite = false; // made through a satellite
+};
+
+// One line of a band table.
+struct BandTotals {
+    std::uint64_t contacts = 0;
+    std::uint64_t squares = 0; // distinct squares worked
+    std::int64_t qrb = 0;
+    std::uint64_t repeats = 0;
+    std::uint64_t satellite = 0;
+};
+
+// The contacts of one station from one own square, from however many files.
+struct Block {
+    std::string station; // the call, upper case; empty when the logs name none
+    std::string square;  // the own square
+    std::vector<std::string> files;
+    std::array<BandTotals, kBands.size()> bands{};
+    BandTotals sum; // its squares: distinct over all bands
+    std::string firstDate;
+    std::string lastDate; // YYYY-MM-DD, of its scored contacts with a valid date
+};
+
+// One contact that counts for a block, as a consumer such as a map of the
+// worked squares receives it, after --unique and --no-sat have been applied.
+struct BlockContact {
+    std::size_t block = 0;
+    std::string_view square; // the foreign square, four characters
+    int band = 0;            // 0 (50 MHz) … 9 (47 GHz)
+    int points = 0;          // PKT
+    int qrb = 0;
+    std::string_view call; // as the file writes it, trimmed
+    std::string_view date; // YYYY-MM-DD when the file's date is valid
+    Marks marks;
+};
+
+class BlockContactSink {
+public:
+    virtual ~BlockContactSink() = default;
+    virtual void contact(const Block& block, const BlockContact& contact) = 0;
+};
+
+// The station's call for the heading of a block, or its absence.
+std::string stationText(const std::string& station);
+
+class Report {
+public:
+    struct Rules {
+        bool unique = false; // leave repeats out ("Wiederholung")
+        bool noSat = false;  // leave satellite contacts out ("über Satellit")
+    };
+    // With `tables`, the distinct squares of every band are counted (for the
+    // text log and the workbook; the CSV does without).
+    Report(Rules rules, bool tables);
+    ~Report();
+    Report(const Report&) = delete;
+    Report& operator=(const Report&) = delete;
+
+    // The logbook the following contacts come from, as named on the command line.
+    void beginFile(std::string_view name);
+
+    // Marks a contact that scored and applies the rules: a contact left out
+    // becomes a skipped one with its reason. Counts the skipped ones by
+    // reason. Returns the block of a contact that still scores.
+    std::size_t judge(const logbook::Record& record, ContactScore& contact, Marks& marks);
+
+    // Looks at the calls of contacts about to be judged, all at once, so
+    // that the memory judge() will want for them is fetched together rather
+    // than one contact after the other. Speed only.
+    void expect(const logbook::Record* records, std::size_t count);
+
+    // Told of every contact that counts, as it comes.
+    void addSink(BlockContactSink& sink) { sinks_.push_back(&sink); }
+
+    const std::vector<Block>& blocks() const { return blocks_; }
+    // Skipped contacts per reason, in the order the reasons first came.
+    const std::vector<std::pair<std::string_view, std::uint64_t>>& skipped() const {
+        return skipped_;
+    }
+    std::uint64_t skippedTotal() const { return skippedTotal_; }
+    // The files with contacts that lack an own locator (--own not given).
+    const std::vector<std::string>& filesWithoutOwn() const { return withoutOwn_; }
+    // The earliest and latest date of all blocks ("" when none).
+    std::pair<std::string, std::string> dateRange() const;
+
+private:
+    class KeySet;
+    class CallBands;
+
+    std::size_t blockOf(const std::string& station, const std::string& square);
+    bool firstOnBand(std::size_t block, int band, std::string_view call,
+                     std::optional<std::uint64_t> packed);
+    void countSkipped(std::string_view reason);
+
+    Rules rules_;
+    bool tables_;
+    std::vector<Block> blocks_;
+    std::unordered_map<std::string, std::size_t> blockIndex_; // station '\n' square
+    std::size_t lastBlock_ = 0;
+    std::string file_;
+    bool fileInLastBlock_ = false;
+    std::string station_;        // of the contact being judged, upper case
+    std::string stationWritten_; // the same as the file writes it, trimmed
+    std::string call_;           // its call, trimmed and upper case, when it cannot be packed
+    std::string date_;
+    // The calls seen per block, with their bands: packed into 64 bits; calls
+    // too long or too odd for that in one set of texts.
+    std::vector<std::unique_ptr<CallBands>> calls_;
+    std::unordered_set<std::string> oddCalls_;
+    std::unique_ptr<KeySet> squares_; // block, band and square worked
+    std::vector<std::pair<std::string_view, std::uint64_t>> skipped_;
+    std::uint64_t skippedTotal_ = 0;
+    std::vector<std::string> withoutOwn_;
+    std::vector<BlockContactSink*> sinks_;
+    std::uint64_t expected_ = 0; // what expect() read, kept so that it is read
+    std::vector<const logbook::Record*> aheadRecords_; // the contacts expect() saw
+    std::vector<std::uint64_t> aheadPacked_;           // and their packed calls
+    std::size_t aheadNext_ = 0;
+};
+
+// ADIF PROP_MODE "SAT", or a satellite named in SAT_NAME.
+bool madeThroughSatellite(const logbook::Record& record);
+
+// The skip reasons that the text log counts but does not list one by one.
+bool countedOnly(std::string_view reason);
+
+} // namespace qrb::score
