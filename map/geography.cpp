@@ -14,6 +14,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <dlfcn.h>
 #include <filesystem>
 #include <netcdf.h>
 
@@ -39,22 +40,70 @@ constexpr double kFraction = 65535.0;
 constexpr int kClosed = 4;   // side value of a piece that runs closed within its bin
 constexpr int kMaxLevel = 4; // higher levels are the two Antarctic variants
 
+// libnetcdf, loaded on the first map with coastlines: it brings HDF5 and a
+// network stack with it, which every other run of the program (a CSV of a
+// million contacts, say) would otherwise load and pay for in memory.
+struct NetCdf {
+    decltype(&::nc_open) open = nullptr;
+    decltype(&::nc_close) close = nullptr;
+    decltype(&::nc_inq_varid) inqVarid = nullptr;
+    decltype(&::nc_inq_varndims) inqVarndims = nullptr;
+    decltype(&::nc_inq_vardimid) inqVardimid = nullptr;
+    decltype(&::nc_inq_dimlen) inqDimlen = nullptr;
+    decltype(&::nc_get_vara_int) getVaraInt = nullptr;
+    decltype(&::nc_get_vara_short) getVaraShort = nullptr;
+
+    bool loaded() const {
+        return open && close && inqVarid && inqVarndims && inqVardimid && inqDimlen && getVaraInt &&
+               getVaraShort;
+    }
+};
+
+template <class F> void resolve(void* library, const char* name, F& function) {
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): dlsym's contract
+    function = reinterpret_cast<F>(dlsym(library, name));
+}
+
+// Null when the library is missing: the map is then drawn without coastlines.
+const NetCdf* netCdf() {
+    static const NetCdf* const library = []() -> const NetCdf* {
+        void* handle = dlopen("libnetcdf.so.19", RTLD_NOW | RTLD_LOCAL);
+        if (handle == nullptr) {
+            handle = dlopen("libnetcdf.so", RTLD_NOW | RTLD_LOCAL);
+        }
+        if (handle == nullptr) {
+            return nullptr;
+        }
+        static NetCdf functions;
+        resolve(handle, "nc_open", functions.open);
+        resolve(handle, "nc_close", functions.close);
+        resolve(handle, "nc_inq_varid", functions.inqVarid);
+        resolve(handle, "nc_inq_varndims", functions.inqVarndims);
+        resolve(handle, "nc_inq_vardimid", functions.inqVardimid);
+        resolve(handle, "nc_inq_dimlen", functions.inqDimlen);
+        resolve(handle, "nc_get_vara_int", functions.getVaraInt);
+        resolve(handle, "nc_get_vara_short", functions.getVaraShort);
+        return functions.loaded() ? &functions : nullptr;
+    }();
+    return library;
+}
+
 int getVara(int nc, int var, const std::size_t* start, const std::size_t* count, int* out) {
-    return nc_get_vara_int(nc, var, start, count, out);
+    return netCdf()->getVaraInt(nc, var, start, count, out);
 }
 int getVara(int nc, int var, const std::size_t* start, const std::size_t* count, short* out) {
-    return nc_get_vara_short(nc, var, start, count, out);
+    return netCdf()->getVaraShort(nc, var, start, count, out);
 }
 
 class NcFile {
 public:
     explicit NcFile(const std::string& path) {
-        open_ = nc_open(path.c_str(), NC_NOWRITE, &id_) == NC_NOERR;
+        open_ = netCdf() != nullptr && netCdf()->open(path.c_str(), NC_NOWRITE, &id_) == NC_NOERR;
         ok_ = open_;
     }
     ~NcFile() {
         if (open_) {
-            nc_close(id_);
+            netCdf()->close(id_);
         }
     }
     NcFile(const NcFile&) = delete;
@@ -73,10 +122,10 @@ public:
         int dims = 0;
         int dim = 0;
         std::size_t length = 0;
-        if (nc_inq_varid(id_, name, &var) != NC_NOERR ||
-            nc_inq_varndims(id_, var, &dims) != NC_NOERR || dims != 1 ||
-            nc_inq_vardimid(id_, var, &dim) != NC_NOERR ||
-            nc_inq_dimlen(id_, dim, &length) != NC_NOERR || start > length ||
+        if (netCdf()->inqVarid(id_, name, &var) != NC_NOERR ||
+            netCdf()->inqVarndims(id_, var, &dims) != NC_NOERR || dims != 1 ||
+            netCdf()->inqVardimid(id_, var, &dim) != NC_NOERR ||
+            netCdf()->inqDimlen(id_, dim, &length) != NC_NOERR || start > length ||
             count > length - start) {
             ok_ = false;
             return values;
