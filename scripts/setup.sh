@@ -17,6 +17,8 @@ packages=(
   groff-base man-db python3-debian
   weston qt6-wayland
   g++-mingw-w64-x86-64 wine wine64 nsis zip ghostscript
+  wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 lld-14 fonttools
+  chromium nlohmann-json3-dev
 )
 
 missing=()
