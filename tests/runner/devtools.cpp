@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
@@ -97,13 +98,16 @@ std::string Browser::start(const std::string& program) {
     if (pid == 0) {
         // The browser and its helpers form a group of their own, ended as one.
         setpgid(0, 0);
-        // dup2 clears close-on-exec on the copies.
-        dup2(commands[0], 3);
-        dup2(answers[1], 4);
-        const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out >= 0) {
-            dup2(out, 1);
-            dup2(out, 2);
+        // Moved out of the way first, as either may already be 3 or 4; the
+        // copies do not close on exec.
+        const int in = fcntl(commands[0], F_DUPFD, 10);
+        const int out = fcntl(answers[1], F_DUPFD, 10);
+        dup2(in, 3);
+        dup2(out, 4);
+        const int said = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (said >= 0) {
+            dup2(said, 1);
+            dup2(said, 2);
         }
         const int none = open("/dev/null", O_RDONLY);
         if (none >= 0) {
@@ -119,8 +123,15 @@ std::string Browser::start(const std::string& program) {
     fromBrowser_ = answers[0];
     const Answer version = call("Browser.getVersion");
     if (!version.error.empty()) {
+        std::string said;
+        if (FILE* f = std::fopen(log.c_str(), "rb")) {
+            char chunk[2048];
+            said.assign(chunk, std::fread(chunk, 1, sizeof chunk, f));
+            std::fclose(f);
+        }
         stop();
-        return "no browser answered (" + program + "): " + version.error;
+        return "no browser answered (" + program + "): " + version.error +
+               (said.empty() ? std::string() : "; it said: " + said);
     }
     return {};
 }
@@ -223,34 +234,65 @@ bool Browser::receive(Json& message, std::chrono::steady_clock::time_point until
 
 Browser::Answer Browser::call(const std::string& method, const Json& params,
                               const std::string& session) {
-    Answer answer;
+    std::vector<Answer> answers = exchange({{method, params}}, session);
+    return std::move(answers.front());
+}
+
+std::string Browser::callAll(const std::vector<std::pair<std::string, Json>>& commands,
+                             const std::string& session) {
+    for (const Answer& answer : exchange(commands, session)) {
+        if (!answer.error.empty()) {
+            return answer.error;
+        }
+    }
+    return {};
+}
+
+std::vector<Browser::Answer>
+Browser::exchange(const std::vector<std::pair<std::string, Json>>& commands,
+                  const std::string& session) {
+    std::vector<Answer> answers(commands.size());
+    const auto failAll = [&](const std::string& why) {
+        for (std::size_t i = 0; i < commands.size(); ++i) {
+            if (answers[i].error.empty() && answers[i].result.is_null()) {
+                answers[i].error = commands[i].first + ": " + why;
+            }
+        }
+        return answers;
+    };
     if (!running()) {
-        answer.error = method + ": " + (failure_.empty() ? "the browser is not running" : failure_);
-        return answer;
+        return failAll(failure_.empty() ? "the browser is not running" : failure_);
     }
-    const long id = nextId_++;
-    Json message = {{"id", id}, {"method", method}, {"params", params}};
-    if (!session.empty()) {
-        message["sessionId"] = session;
+    const long first = nextId_;
+    for (const auto& [method, params] : commands) {
+        Json message = {{"id", nextId_++}, {"method", method}, {"params", params}};
+        if (!session.empty()) {
+            message["sessionId"] = session;
+        }
+        if (!send(message)) {
+            const std::string why = failure_;
+            stop();
+            return failAll(why);
+        }
     }
-    if (!send(message)) {
-        answer.error = method + ": " + failure_;
-        stop();
-        return answer;
-    }
+    std::size_t open = commands.size();
     const auto until = std::chrono::steady_clock::now() + patience;
     Json in;
-    while (receive(in, until)) {
+    while (open > 0 && receive(in, until)) {
         if (in.contains("id")) {
-            if (in["id"] != id) {
+            const long id = in["id"].get<long>();
+            if (id < first || id >= first + static_cast<long>(commands.size())) {
                 continue; // the answer to a command given up on
             }
+            Answer& answer = answers[static_cast<std::size_t>(id - first)];
             if (in.contains("error")) {
-                answer.error = method + ": " + in["error"].value("message", std::string("error"));
+                answer.error = commands[static_cast<std::size_t>(id - first)].first + ": " +
+                               in["error"].value("message", std::string("error"));
             } else {
                 answer.result = in.value("result", Json::object());
             }
-            return answer;
+            --open;
+            continue;
         }
         if (onEvent) {
             onEvent(in);
@@ -261,11 +303,14 @@ Browser::Answer Browser::call(const std::string& method, const Json& params,
         }
         events_.push_back(std::move(in));
     }
-    answer.error = method + ": " + failure_;
-    // A browser that no longer answers is given up at once, not again at
-    // every command.
-    stop();
-    return answer;
+    if (open > 0) {
+        // A browser that no longer answers is given up at once, not again
+        // at every command.
+        const std::string why = failure_;
+        stop();
+        return failAll(why);
+    }
+    return answers;
 }
 
 bool Browser::waitFor(const std::string& method, const std::string& session) {

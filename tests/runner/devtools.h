@@ -12,6 +12,8 @@
 #include <nlohmann/json.hpp>
 #include <string>
 #include <sys/types.h>
+#include <utility>
+#include <vector>
 
 namespace scenario::devtools {
 
@@ -41,6 +43,11 @@ public:
     Answer call(const std::string& method, const Json& params = Json::object(),
                 const std::string& session = {});
 
+    // Sends several commands at once, then waits for all their answers;
+    // the browser carries them out in order. The first error, if any.
+    std::string callAll(const std::vector<std::pair<std::string, Json>>& commands,
+                        const std::string& session);
+
     // Waits for the event `method` of `session`; false when the browser
     // ended or it did not come in time. Events kept before it are dropped.
     bool waitFor(const std::string& method, const std::string& session);
@@ -54,6 +61,8 @@ public:
     std::chrono::milliseconds patience{60000};
 
 private:
+    std::vector<Answer> exchange(const std::vector<std::pair<std::string, Json>>& commands,
+                                 const std::string& session);
     bool send(const Json& message);
     // One message, or none when the browser ended or the time ran out.
     bool receive(Json& message, std::chrono::steady_clock::time_point until);

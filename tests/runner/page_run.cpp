@@ -177,12 +177,13 @@ void PageRun::heard(const Json& event) {
     }
 }
 
-void PageRun::call(const std::string& method, const Json& params) {
-    const devtools::Browser::Answer answer = browser_.call(method, params, session_);
+devtools::Browser::Answer PageRun::command(const std::string& method, const Json& params) {
+    devtools::Browser::Answer answer = browser_.call(method, params, session_);
     if (!answer.error.empty()) {
         note(QStringLiteral("expected the browser to take %1, got %2")
                  .arg(QString::fromStdString(method), QString::fromStdString(answer.error)));
     }
+    return answer;
 }
 
 devtools::Browser::Answer PageRun::evaluate(const std::string& expression,
@@ -225,12 +226,12 @@ QString PageRun::start() {
         return QStringLiteral("no tab: %1").arg(QString::fromStdString(attached.error));
     }
     session_ = attached.result.value("sessionId", std::string());
-    call("Page.enable", Json::object());
-    call("Runtime.enable", Json::object());
-    call("Network.enable", Json::object());
+    command("Page.enable", Json::object());
+    command("Runtime.enable", Json::object());
+    command("Network.enable", Json::object());
     // The tab behaves as the focused one of a shown window.
-    call("Emulation.setFocusEmulationEnabled", {{"enabled", true}});
-    call("Page.addScriptToEvaluateOnNewDocument", {{"source", kPageProbeScript}});
+    command("Emulation.setFocusEmulationEnabled", {{"enabled", true}});
+    command("Page.addScriptToEvaluateOnNewDocument", {{"source", kPageProbeScript}});
     browser_.dropEvents();
     const devtools::Browser::Answer navigated =
         browser_.call("Page.navigate", {{"url", url_}}, session_);
@@ -277,29 +278,37 @@ void PageRun::clickAt(const Json& point) {
     }
     const double x = point[0].get<double>();
     const double y = point[1].get<double>();
-    call("Input.dispatchMouseEvent", {{"type", "mouseMoved"}, {"x", x}, {"y", y}});
     // Each click stands alone: never part of a double click.
-    call("Input.dispatchMouseEvent", {{"type", "mousePressed"},
-                                      {"x", x},
-                                      {"y", y},
-                                      {"button", "left"},
-                                      {"buttons", 1},
-                                      {"clickCount", 1}});
-    call("Input.dispatchMouseEvent", {{"type", "mouseReleased"},
-                                      {"x", x},
-                                      {"y", y},
-                                      {"button", "left"},
-                                      {"buttons", 0},
-                                      {"clickCount", 1}});
+    const auto mouse = [x, y](const char* type, int buttons) {
+        return std::pair<std::string, Json>{"Input.dispatchMouseEvent",
+                                            {{"type", type},
+                                             {"x", x},
+                                             {"y", y},
+                                             {"button", "left"},
+                                             {"buttons", buttons},
+                                             {"clickCount", 1}}};
+    };
+    sendAll({mouse("mouseMoved", 0), mouse("mousePressed", 1), mouse("mouseReleased", 0)});
     ended_.reset();
+}
+
+void PageRun::sendAll(const std::vector<std::pair<std::string, Json>>& commands) {
+    const std::string error = browser_.callAll(commands, session_);
+    if (!error.empty()) {
+        note(QStringLiteral("expected the browser to take the input, got %1")
+                 .arg(QString::fromStdString(error)));
+    }
 }
 
 void PageRun::click(const QString& name) {
     clickAt(evaluate("__qrbProbe.centre(" + quoted(utf8(name)) + ")").result);
 }
 
-// One key press per character, to whatever has the focus.
+// One key press per character, to whatever has the focus. They go to the
+// browser together; it hands each to the page once the page has handled the
+// one before, as a person's quick typing.
 void PageRun::keys(const QString& text) {
+    std::vector<std::pair<std::string, Json>> presses;
     for (const char32_t c : text.toUcs4()) {
         const Stroke stroke = strokeFor(c);
         Json down = {{"type", stroke.text.empty() ? "rawKeyDown" : "keyDown"},
@@ -310,11 +319,15 @@ void PageRun::keys(const QString& text) {
             down["text"] = stroke.text;
             down["unmodifiedText"] = stroke.text;
         }
-        call("Input.dispatchKeyEvent", down);
-        call("Input.dispatchKeyEvent", {{"type", "keyUp"},
-                                        {"key", stroke.key},
-                                        {"code", stroke.code},
-                                        {"windowsVirtualKeyCode", stroke.keyCode}});
+        presses.emplace_back("Input.dispatchKeyEvent", std::move(down));
+        presses.emplace_back("Input.dispatchKeyEvent",
+                             Json{{"type", "keyUp"},
+                                  {"key", stroke.key},
+                                  {"code", stroke.code},
+                                  {"windowsVirtualKeyCode", stroke.keyCode}});
+    }
+    if (!presses.empty()) {
+        sendAll(presses);
     }
     ended_.reset();
 }

@@ -59,6 +59,10 @@ public:
     // for finish() and comes back as the answer's error.
     devtools::Browser::Answer evaluate(const std::string& expression,
                                        bool awaitPromise = false) const;
+    // A DevTools command to the page's tab; a failure is noted likewise.
+    devtools::Browser::Answer command(const std::string& method, const devtools::Json& params);
+    // A left click at a point of the viewport (x, y in CSS pixels).
+    void clickAt(const devtools::Json& point);
 
 protected:
     bool hasControl(const QString& name) const override;
@@ -69,8 +73,7 @@ protected:
     const Probe& reader() const override { return probe_; }
 
 private:
-    void call(const std::string& method, const devtools::Json& params);
-    void clickAt(const devtools::Json& point);
+    void sendAll(const std::vector<std::pair<std::string, devtools::Json>>& commands);
     void heard(const devtools::Json& event);
     void note(const QString& problem) const;
 

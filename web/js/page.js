@@ -55,9 +55,9 @@ const QrbPage = (() => {
     function open() {
         byId("ended").hidden = true;
         byId("window-frame").hidden = false;
+        // A new client area each time: nothing of the window before stays.
         const client = document.createElement("div");
-        byId("window-client").replaceWith(client);
-        client.id = "window-client";
+        byId("window-client").replaceChildren(client);
         win = new QrbWindow.Window(session, client, { print, ended });
         byId("window-caption").textContent = document.title;
         win.start();

@@ -111,7 +111,9 @@ const QrbWindow = (() => {
                 } else if (isField(c.kind) && labels.has(c.accessible)) {
                     // Named by the label beside it; the tooltip describes it.
                     el.setAttribute("aria-labelledby", labels.get(c.accessible));
-                } else if (c.accessible && c.accessible !== c.caption) {
+                } else if (c.accessible && (c.accessible !== c.caption || c.kind === "Frame")) {
+                    // A frame is not named by what it holds, nor is a
+                    // band button by its caption alone.
                     el.setAttribute("aria-label", c.accessible);
                 }
                 const parent = c.parent >= 0 ? this.elements[c.parent] : client;
