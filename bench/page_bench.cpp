@@ -41,21 +41,18 @@ bool load(Browser& browser, const std::string& url, Round& round) {
     browser.call("Page.navigate", {{"url", url}}, session);
     bool ok = browser.waitFor("Page.loadEventFired", session);
     if (ok) {
-        const Browser::Answer ready =
-            browser.call("Runtime.evaluate",
-                         {{"expression",
-                           "QrbPage.ready.then(() => [QrbPage.readyAt, "
-                           "performance.getEntriesByType('navigation')[0].domContentLoadedEventEnd,"
-                           " JSON.stringify(performance.getEntriesByType('navigation')[0])])"},
-                          {"awaitPromise", true},
-                          {"returnByValue", true}},
-                         session);
+        const Browser::Answer ready = browser.call(
+            "Runtime.evaluate",
+            {{"expression",
+              "QrbPage.ready.then(() => [QrbPage.readyAt, "
+              "performance.getEntriesByType('navigation')[0].domContentLoadedEventEnd])"},
+             {"awaitPromise", true},
+             {"returnByValue", true}},
+            session);
         const Json value = ready.result.contains("result")
                                ? ready.result["result"].value("value", Json())
                                : Json();
-        if (std::getenv("QRB_BENCH_DEBUG"))
-            std::puts(value.dump().c_str());
-        ok = value.is_array() && value.size() >= 2 && value[0].is_number();
+        ok = value.is_array() && value.size() == 2 && value[0].is_number();
         if (ok) {
             round.ready = value[0].get<double>();
             round.parsed = value[1].get<double>();
