@@ -6,7 +6,10 @@
 
 const QrbSession = (() => {
     function decodeBase64(text) {
-        const binary = atob(text.replace(/\s+/g, ""));
+        if (typeof Uint8Array.fromBase64 === "function") {
+            return Uint8Array.fromBase64(text.trim());
+        }
+        const binary = atob(text.trim());
         const out = new Uint8Array(binary.length);
         for (let i = 0; i < binary.length; ++i) {
             out[i] = binary.charCodeAt(i);

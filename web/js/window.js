@@ -270,6 +270,10 @@ const QrbWindow = (() => {
                 return;
             }
             const kind = this.kinds[id];
+            if (kind === "List" && this.moveInList(this.elements[id], e.key)) {
+                e.preventDefault();
+                return;
+            }
             if (isButton(kind) && e.key === "Enter") {
                 // Enter does not press a button of this window; Space does.
                 e.preventDefault();
@@ -388,17 +392,43 @@ const QrbWindow = (() => {
             this.apply(this.session.edited(id, value, [at, at, 0]));
         }
 
-        // A click on a line of a list makes it the current line.
+        // A click on a line of a list, or the arrow keys in it, make that
+        // line the current one, which a screen reader reads.
         chooseRow(e) {
             const row = e.target instanceof Element ? e.target.closest(".row") : null;
-            if (!row) {
-                return;
+            if (row) {
+                this.choose(row.parentElement, row);
             }
-            const list = row.parentElement;
-            for (const chosen of list.querySelectorAll('[aria-selected="true"]')) {
-                chosen.setAttribute("aria-selected", "false");
+        }
+
+        choose(list, row) {
+            const before = list.querySelector('[aria-selected="true"]');
+            if (before) {
+                before.setAttribute("aria-selected", "false");
             }
             row.setAttribute("aria-selected", "true");
+            if (!row.id) {
+                row.id = `${list.id}-${Array.prototype.indexOf.call(list.children, row)}`;
+            }
+            list.setAttribute("aria-activedescendant", row.id);
+            row.scrollIntoView({ block: "nearest" });
+        }
+
+        moveInList(list, key) {
+            const rows = list.children;
+            if (rows.length === 0) {
+                return false;
+            }
+            const current = list.querySelector('[aria-selected="true"]');
+            const at = current ? Array.prototype.indexOf.call(rows, current) : -1;
+            const last = rows.length - 1;
+            const to = { ArrowUp: Math.max(0, at - 1), ArrowDown: Math.min(last, at + 1),
+                Home: 0, End: last }[key];
+            if (to === undefined) {
+                return false;
+            }
+            this.choose(list, rows[to]);
+            return true;
         }
 
         // The window's close button.
