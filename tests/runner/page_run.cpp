@@ -268,8 +268,20 @@ QStringList PageRun::finish() {
     return problems_;
 }
 
+// Where a control's middle is; the window's controls keep their places, so
+// each is asked for once.
+const Json& PageRun::centre(const QString& name) const {
+    auto known = centres_.find(name);
+    if (known == centres_.end()) {
+        known =
+            centres_.emplace(name, evaluate("__qrbProbe.centre(" + quoted(utf8(name)) + ")").result)
+                .first;
+    }
+    return known->second;
+}
+
 bool PageRun::hasControl(const QString& name) const {
-    return !evaluate("__qrbProbe.centre(" + quoted(utf8(name)) + ")").result.is_null();
+    return !centre(name).is_null();
 }
 
 void PageRun::clickAt(const Json& point) {
@@ -301,7 +313,7 @@ void PageRun::sendAll(const std::vector<std::pair<std::string, Json>>& commands)
 }
 
 void PageRun::click(const QString& name) {
-    clickAt(evaluate("__qrbProbe.centre(" + quoted(utf8(name)) + ")").result);
+    clickAt(centre(name));
 }
 
 // One key press per character, to whatever has the focus. They go to the

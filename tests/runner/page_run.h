@@ -16,6 +16,7 @@
 #include "tests/runner/probe.h"
 #include "tests/runner/scenario_session.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -73,6 +74,7 @@ protected:
     const Probe& reader() const override { return probe_; }
 
 private:
+    const devtools::Json& centre(const QString& name) const;
     void sendAll(const std::vector<std::pair<std::string, devtools::Json>>& commands);
     void heard(const devtools::Json& event);
     void note(const QString& problem) const;
@@ -84,6 +86,7 @@ private:
     std::string session_;
     mutable QStringList problems_;
     mutable std::optional<bool> ended_;
+    mutable std::map<QString, devtools::Json> centres_;
     PageProbe probe_;
 };
 
