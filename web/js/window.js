@@ -456,11 +456,15 @@ const QrbWindow = (() => {
                 }
                 const want = changes.focus >= 0 ? this.elements[changes.focus] : null;
                 if (want) {
+                    // A field the session gives the focus shows the session's
+                    // caret (its whole text selected when Tab took it there);
+                    // one that a click focused keeps the cursor where the
+                    // click put it.
                     if (document.activeElement !== want) {
                         want.focus({ preventScroll: true });
-                    }
-                    if (changes.focusCaret) {
-                        showCaret(want, changes.focusCaret);
+                        if (changes.focusCaret) {
+                            showCaret(want, changes.focusCaret);
+                        }
                     }
                 } else if (this.client.contains(document.activeElement)) {
                     document.activeElement.blur();
