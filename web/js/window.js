@@ -86,6 +86,9 @@ const QrbWindow = (() => {
             client.replaceChildren();
             document.title = w.caption;
 
+            // In the order of the window: a later control lies above an
+            // earlier one where they overlap (the help panel over the log,
+            // the band buttons over their frame).
             const labels = new Map(); // caption -> id of the label showing it
             for (const c of this.layout.controls) {
                 const el = this.make(c);
