@@ -137,6 +137,17 @@ qrb::Caret caret(int cursor, int selectionStart, int selectionLength) {
     return {cursor, selectionStart, selectionLength};
 }
 
+// [cursor, selectionStart, selectionLength]
+void caretArray(std::string& out, const qrb::Caret& at) {
+    out += '[';
+    number(out, at.cursor);
+    out += ',';
+    number(out, at.selectionStart);
+    out += ',';
+    number(out, at.selectionLength);
+    out += ']';
+}
+
 // What one event changed: the whole state of every control it touched, the
 // lines each list got, where the focus is, the end and a print job.
 const char* changes(const qrb::Changes& c) {
@@ -165,13 +176,8 @@ const char* changes(const qrb::Changes& c) {
         key(out, "checked");
         flag(out, s.checked);
         key(out, "caret");
-        out += '[';
-        number(out, s.caret.cursor);
-        out += ',';
-        number(out, s.caret.selectionStart);
-        out += ',';
-        number(out, s.caret.selectionLength);
-        out += "]}";
+        caretArray(out, s.caret);
+        out += '}';
     }
     out += ']';
     key(out, "lines");
@@ -201,15 +207,8 @@ const char* changes(const qrb::Changes& c) {
     if (const std::optional<Id> focus = session->focus()) {
         const Kind kind = qrb::layout::control(*focus).kind;
         if (kind == Kind::TextField || kind == Kind::DisplayField) {
-            const qrb::Caret& at = session->state(*focus).caret;
             key(out, "focusCaret");
-            out += '[';
-            number(out, at.cursor);
-            out += ',';
-            number(out, at.selectionStart);
-            out += ',';
-            number(out, at.selectionLength);
-            out += ']';
+            caretArray(out, session->state(*focus).caret);
         }
     }
     key(out, "ended");
