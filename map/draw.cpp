@@ -6,9 +6,7 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cmath>
-#include <iostream>
 
 namespace qrb::map {
 namespace {
@@ -370,8 +368,6 @@ void addLegend(Scene& scene, const std::vector<PointClass>& classes, bool anyWor
         Label{{x, y + 1.2 * size}, "Verbindungen", size, Anchor::Start, false, kText});
 }
 
-std::atomic<bool> g_coastWarned{false};
-
 } // namespace
 
 std::string Square::name() const {
@@ -491,13 +487,7 @@ Scene drawMap(const MapInput& in) {
 
     scene.map.emplace_back(Box{
         scene.frame.x, scene.frame.y, scene.frame.w, scene.frame.h, kSea, {0, 0, 0, 0}, 0.0, {}});
-    Geography geo;
-    std::string error;
-    scene.coastlines = loadGeography(in.coastDir, box, scene.projection.yPerDegree, geo, error);
-    if (!scene.coastlines && !g_coastWarned.exchange(true)) {
-        std::cerr << "Karte ohne Küstenlinien und Grenzen: " << error
-                  << " (Debian-Paket gmt-gshhg-low)\n";
-    }
+    const Geography geo = loadGeography(box, scene.projection.yPerDegree);
     FillArea land{{}, kLand};
     land.rings.reserve(geo.land.size());
     for (const std::vector<LonLat>& ring : geo.land) {
