@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <numbers>
 
 namespace qrb::map {
 namespace {
@@ -132,7 +133,7 @@ Projection fit(GeoBox& box, Box& frame) {
     const double midLat = (box.south + box.north) / 2.0;
     // Towards the poles the squares would grow ever narrower; from 80 degrees on
     // they keep the width they have there.
-    const double shrink = std::cos(std::clamp(midLat, -80.0, 80.0) * M_PI / 180.0);
+    const double shrink = std::cos(std::clamp(midLat, -80.0, 80.0) * std::numbers::pi / 180.0);
     const double perDegree =
         std::min(frame.w / ((box.east - box.west) * shrink), frame.h / (box.north - box.south));
     const double lonSpan = std::min(360.0, frame.w / (perDegree * shrink));
