@@ -11,6 +11,7 @@ constexpr std::string_view kMagic = "QRBCOAST";
 constexpr std::uint8_t kFormat = 1;
 constexpr int kMaxBits = 16;
 constexpr int kMaxLevel = 7; // three bits in a bin's header
+constexpr int kMinBinMinutes = 60;
 
 void put(std::vector<std::uint8_t>& out, std::uint32_t value) {
     while (value >= 0x80) {
@@ -54,13 +55,15 @@ void putBin(std::vector<std::uint8_t>& out, const Layer& layer, const Bin& bin) 
     out.insert(out.end(), pieces.begin(), pieces.end());
 }
 
+// Bins of a degree at least (GSHHG's finest files have them), so that a
+// map's grid of bins stays small.
 bool validHeader(const Layer& h) {
-    return (h.kind == Kind::Shores || h.kind == Kind::Borders) && h.binMinutes > 0 && h.bits >= 1 &&
-           h.bits <= kMaxBits && h.columns > 0 && h.rows > 0 &&
-           h.columns * h.binMinutes == 360 * 60 && h.rows * h.binMinutes == 180 * 60 &&
-           h.rowCount >= 0 && h.firstRow >= 0 && h.firstRow + h.rowCount <= h.rows &&
-           h.columnCount >= 0 && h.columnCount <= h.columns && h.firstColumn >= 0 &&
-           h.firstColumn < h.columns;
+    return (h.kind == Kind::Shores || h.kind == Kind::Borders) && h.binMinutes >= kMinBinMinutes &&
+           h.binMinutes <= 180 * 60 && (180 * 60) % h.binMinutes == 0 &&
+           h.columns == 360 * 60 / h.binMinutes && h.rows == 180 * 60 / h.binMinutes &&
+           h.bits >= 1 && h.bits <= kMaxBits && h.rowCount >= 0 && h.firstRow >= 0 &&
+           h.firstRow + h.rowCount <= h.rows && h.columnCount >= 0 && h.columnCount <= h.columns &&
+           h.firstColumn >= 0 && h.firstColumn < h.columns;
 }
 
 } // namespace

@@ -431,6 +431,21 @@ private slots:
         QVERIFY(source == *held);
     }
 
+    // An asset cut short anywhere is refused whole, and a map drawn from it
+    // has no coastlines rather than half of them.
+    void assetCutShort() {
+        const std::span<const std::uint8_t> asset = coast::builtIn();
+        std::vector<coast::Layer> layers;
+        for (const std::size_t size : {std::size_t{0}, std::size_t{5}, std::size_t{12},
+                                       std::size_t{40}, asset.size() / 2, asset.size() - 1}) {
+            QVERIFY(!coast::decode(asset.first(size), layers));
+            const Geography geo =
+                loadGeography(asset.first(size), GeoBox{-180.0, 180.0, -90.0, 90.0}, 4.0);
+            QVERIFY(geo.land.empty() && geo.coasts.empty() && geo.borders.empty());
+        }
+        QVERIFY(coast::decode(asset, layers));
+    }
+
     // Each bin of a map from one resolution: the finer one where it is held
     // and the scale asks for it, the coarser one round it.
     void resolutions_data() {
