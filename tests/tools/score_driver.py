@@ -307,6 +307,14 @@ def map_checks(opts, work):
         return sorted(t.split(":")[0] for t in titles if re.match(r"^[A-R]{2}\d\d: ", t))
 
     check(squares([]) == ["JO70", "JO82"], f"--map: {squares([])}")
+    # The coastlines are compiled in: land is drawn, and no libnetcdf loaded.
+    r = subprocess.run([opts.score, "--map", str(svg), str(adi)], capture_output=True, timeout=60,
+                       env=dict(os.environ, LD_DEBUG="libs"))
+    loaded = r.stderr.decode("utf-8", "replace")
+    check(r.returncode == 0 and "calling init" in loaded and "netcdf" not in loaded
+          and "hdf5" not in loaded and 'fill="#eee8d4"' in svg.read_text(encoding="utf-8"),
+          "--map draws land from the compiled-in coastlines without libnetcdf: "
+          + "".join(line + "\n" for line in loaded.splitlines() if "netcdf" in line or "hdf5" in line))
     check(squares(["--no-sat"]) == ["JO70"], "--map --no-sat keeps the satellite square off")
     check(squares(["--band", "432"]) == ["JO82"], "--map --band 432")
     png.unlink(missing_ok=True)
