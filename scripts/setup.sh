@@ -18,6 +18,9 @@ packages=(
   groff-base man-db python3-debian
   weston qt6-wayland
   g++-mingw-w64-x86-64 wine wine64 nsis zip ghostscript
+  # the page: the WebAssembly toolchain, the font subsets, the browser its tests drive
+  wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 lld-14 fonttools
+  chromium nlohmann-json3-dev
 )
 
 missing=()
