@@ -334,7 +334,11 @@ def map_checks(opts, work):
           "--map PNG at 150 dpi")
     # --map=page: the map before the printed pages.
     pdf = work / "mapped.pdf"
-    r = run([opts.score, "--pdf", str(pdf), "--map=page", str(adi)], timeout=120)
+    svg.unlink(missing_ok=True)
+    r = run([opts.score, "--pdf", str(pdf), "--map=page", "--map", str(svg), str(adi)], timeout=120)
+    titles = [t.text or "" for t in ET.parse(svg).iter("{http://www.w3.org/2000/svg}title")]
+    check(sorted(t.split(":")[0] for t in titles if re.match(r"^[A-R]{2}\d\d: ", t)) == ["JO70", "JO82"],
+          "--map FILE beside --map=page: the same squares in both")
     if r.returncode == 0 and shutil.which("pdftotext"):
         first = run(["pdftotext", "-f", "1", "-l", "1", str(pdf), "-"]).stdout.decode("utf-8")
         second = run(["pdftotext", "-f", "2", "-l", "2", str(pdf), "-"]).stdout.decode("utf-8")
