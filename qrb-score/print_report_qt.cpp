@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QRectF>
 #include <QString>
+#include <cstdio>
 #include <cstdlib>
 
 namespace qrb::score {
@@ -96,7 +97,12 @@ int printReport(const std::vector<std::u16string>& text, const std::u16string& t
             qrb::map::drawOnPage(painter, QRectF(area), in);
         });
     }
-    return printer.print(reportPrintJob(text)).accepted ? 0 : 1;
+    const PrintOutcome outcome = printer.print(reportPrintJob(text));
+    if (outcome.accepted) {
+        return 0;
+    }
+    std::fprintf(stderr, "qrb-score: %s\n", printFailureMessage(outcome).c_str());
+    return 1;
 }
 
 std::string_view pdfUnavailable() {

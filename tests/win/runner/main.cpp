@@ -102,14 +102,13 @@ bool validUtf8(std::string_view bytes) {
 // the program prints them.
 bool toPrinter = false;
 
-std::string printOnPaper(const qrb::PrintJob& job) {
-    qrb::WinPrinter printer("qrb-scenario");
-    const qrb::PrintOutcome outcome = printer.print(job);
-    if (outcome.accepted) {
-        return {};
+qrb::PrintOutcome printOnPaper(const qrb::PrintJob& job) {
+    qrb::WinPrinter printer;
+    qrb::PrintOutcome outcome = printer.print(job);
+    if (!outcome.accepted) {
+        std::fprintf(stderr, "qrb-scenario: %s\n", qrb::printFailureMessage(outcome).c_str());
     }
-    return printer.failure().empty() ? std::string("der Drucker nahm den Auftrag nicht an")
-                                     : printer.failure();
+    return outcome;
 }
 
 class Run {
@@ -122,7 +121,7 @@ public:
                       const std::scoped_lock lock(jobsMutex_);
                       jobs_.push_back(job);
                   }
-                  return toPrinter ? printOnPaper(job) : std::string();
+                  return toPrinter ? printOnPaper(job) : qrb::PrintOutcome();
               },
               [this] { ended_ = true; }) {}
 
