@@ -442,7 +442,9 @@ def report_checks(opts, work):
 
 def windows(opts):
     """Both commands see the same relative file names, from the same folder,
-    so the names in the output are the same bytes."""
+    so the names in the output are the same bytes. That folder lies on drive
+    C: of a Wine prefix without Z: (tests/win/with_wine.sh), and the logs and
+    the program are copied into it, as on a Windows machine."""
     data = Path(opts.data)
     logs = sorted(p for p in data.glob("*") if p.suffix.lower() in (".adi", ".edi", ".adx"))
     if not logs:
@@ -453,7 +455,7 @@ def windows(opts):
     work.mkdir(parents=True)
     names = []
     for log in logs:
-        (work / log.name).symlink_to(log.resolve())
+        shutil.copyfile(log, work / log.name)
         names.append(log.name)
     if opts.seeded:
         gen_logbook.write(work, opts.seed)
@@ -461,7 +463,8 @@ def windows(opts):
         # A name beyond ASCII: opened by its UTF-8 name, written back unchanged.
         shutil.copyfile(work / "mygrid.adi", work / "Logbuch Jürgen ÄÖÜ ß €.adi")
         names.append("Logbuch Jürgen ÄÖÜ ß €.adi")
-    windows_score = [opts.wine, str(Path(opts.exe).resolve())]
+    shutil.copyfile(opts.exe, work / "qrb-score.exe")
+    windows_score = [opts.wine, str(work / "qrb-score.exe")]
     linux_score = [str(Path(opts.score).resolve())]
 
     def same(args, what, stdin=None):

@@ -3,7 +3,7 @@
 # The Windows installer under Wine: a silent install for the current user
 # (no administrator rights), the files, the Start-menu entries and the entry
 # in the list of apps, the installed qrb-score.exe runs, and a silent
-# uninstall takes all of it away again.
+# uninstall takes all of it away again, nothing left in the temp folders.
 #
 # Usage: installer.sh WINDOWS_BUILD_DIR
 set -euo pipefail
@@ -45,7 +45,7 @@ if missing:
 sys.exit(1 if missing else 0)
 PY
 
-trap wine_env_cleanup EXIT
+trap 'status=$?; wine_env_cleanup || status=1; exit "$status"' EXIT
 # The display the window tests share (display.sh), when it runs; otherwise
 # one of its own.
 unset DISPLAY
@@ -55,14 +55,12 @@ if [[ -f $build/wine-display ]] && kill -0 "$(sed -n 2p "$build/wine-display")" 
 fi
 wine_env_init "$build" display || fail "Wine could not be set up"
 
-users=$WINEPREFIX/drive_c/users
-user_dir() {
-    local found
-    found=$(find "$users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)
-    [[ -n $found ]] || fail "no user folder in $users"
-    printf '%s' "$found"
-}
-home=$(user_dir)
+# The installer downloaded onto drive C: of the prefix, and started from there.
+wine_env_workdir installer
+cp -- "$setup" "$WINE_WORK/"
+setup=$WINE_WORK/${setup##*/}
+cd "$WINE_WORK"
+home=$(wine_env_user_dir) || fail "no user folder in the prefix"
 target=$home/AppData/Local/Programs/QRB-Punkte
 menu=$home/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/QRB-Punkte
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\QRB-Punkte'
@@ -123,4 +121,8 @@ done
 if wine reg query "$uninstall_key" > /dev/null 2>&1; then
     fail "the entry in the list of apps is left behind"
 fi
+# The uninstaller ran from a copy of itself in the temp folder, which it
+# leaves for Windows to delete at the next start: start the prefix anew, so
+# that the check of the temp folders sees what a user would.
+wine wineboot -r > /dev/null 2>&1 || fail "wineboot -r ended with status $?"
 echo "PASS: installed, started and uninstalled silently"

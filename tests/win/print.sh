@@ -33,7 +33,7 @@ need_tools gs pdftotext pdfinfo pdffonts
 make_workdir
 # The test's cleanup first ends Wine's programs, then its own processes.
 SILENT_PID=""
-trap 'status=$?; wine_env_cleanup; stop_pid "$SILENT_PID"; (exit "$status"); cleanup' EXIT
+trap 'status=$?; wine_env_cleanup || status=1; stop_pid "$SILENT_PID"; (exit "$status"); cleanup' EXIT
 if [[ $mode == silent ]]; then
     # Listens, but never accepts, reads or writes.
     export CUPS_SERVER=$WORK/silent.sock
@@ -48,12 +48,14 @@ else
     start_cupsd_or_skip
 fi
 wine_env_init "$build" || fail "Wine could not be set up"
+exe=$(wine_env_program "$exe")
+wine_env_workdir print
 
 # One own locator, so the rule has four lines above it: the page title, an
 # empty line, "Eigener Locator" and the column names.
-# Named from the folder of the log, so that the name printed with a skipped
-# contact is short and the same on both systems.
-cd "$WORK"
+# Named from the folder of the log (on drive C: of the prefix), so that the
+# name printed with a skipped contact is short and the same on both systems.
+cd "$WINE_WORK"
 log=log.adi
 contact_line() { printf '<CALL:4>DL%s<BAND:2>2m<MY_GRIDSQUARE:6>JO62QM<GRIDSQUARE:4>%s<EOR>\n' "$@"; }
 case $mode in

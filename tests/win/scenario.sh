@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs scenario files with qrb-scenario.exe (the Win32 window) under Wine on a
-# headless X server of its own. The runner's report and exit status are
-# passed on unchanged.
+# headless X server of its own, program and files copied onto drive C: of the
+# prefix. The runner's report and exit status are passed on unchanged; a file
+# left in a temp folder fails the test.
 #
 # Usage: scenario.sh WINDOWS_BUILD_DIR FILE.scn...
 set -euo pipefail
@@ -11,9 +12,7 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/win/wine_env.sh"
 build=$(cd "${1:?usage: scenario.sh WINDOWS_BUILD_DIR FILE.scn...}" && pwd)
 shift
-runner=$build/tests/win/runner/qrb-scenario.exe
-[[ -x $runner ]] || { echo "FAIL: no $runner (preset windows)" >&2; exit 1; }
-trap wine_env_cleanup EXIT
+trap 'status=$?; wine_env_cleanup || status=1; exit "$status"' EXIT
 # The display the window tests share (display.sh), when it runs; otherwise
 # one of its own. The tests take turns, so no other window takes the
 # keyboard focus away.
@@ -24,9 +23,12 @@ if [[ -f $shared ]] && kill -0 "$(sed -n 2p "$shared")" 2> /dev/null; then
     export DISPLAY
 fi
 wine_env_init "$build" display
+runner=$(wine_env_program "$build/tests/win/runner/qrb-scenario.exe")
+# The files are copied to C:, and read by their names in the current folder.
+wine_env_workdir scenario
 status=0
 for file in "$@"; do
-    # Wine reads the file by its name in the current folder (drive Z: is /).
-    (cd "$(dirname "$file")" && wine "$runner" "$(basename "$file")") || status=$?
+    cp -- "$file" "$WINE_WORK/"
+    (cd "$WINE_WORK" && wine "$runner" "$(basename "$file")") || status=$?
 done
 exit "$status"
