@@ -15,9 +15,13 @@ function(qrb_expat_step what)
   endif()
 endfunction()
 
+# The source stays in the build tree: the package's notice takes expat's
+# licence from it (packaging/windows).
+qrb_debian_source(expat ${expat_root} expat_package)
+set(QRB_EXPAT_SOURCE ${expat_package} CACHE INTERNAL "expat's source tree")
 if(NOT EXISTS ${expat_library})
   file(REMOVE_RECURSE ${expat_root}/build ${expat_prefix})
-  qrb_debian_source(expat ${expat_root} expat_source)
+  set(expat_source ${expat_package})
   # Debian's source package holds the upstream tree in expat/ below its top.
   if(EXISTS ${expat_source}/expat/CMakeLists.txt)
     set(expat_source ${expat_source}/expat)
