@@ -20,6 +20,9 @@ packages=(
   g++-mingw-w64-x86-64 wine wine64 nsis zip ghostscript
   # zlib for the Windows build's libxlsxwriter, linked statically
   libz-mingw-w64-dev
+  # the page: the WebAssembly toolchain, the font subsets, the browser its tests drive
+  wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 lld-14 fonttools
+  chromium nlohmann-json3-dev
 )
 
 missing=()
