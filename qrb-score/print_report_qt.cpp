@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
@@ -118,7 +119,12 @@ int printReport(const std::vector<std::u16string>& text, const std::u16string& t
             qrb::map::drawOnPage(painter, QRectF(area), in);
         });
     }
-    return printer.print(report::reportPrintJob(text)).accepted ? 0 : 1;
+    const PrintOutcome outcome = printer.print(report::reportPrintJob(text));
+    if (outcome.accepted) {
+        return 0;
+    }
+    std::fprintf(stderr, "qrb-score: %s\n", printFailureMessage(outcome).c_str());
+    return 1;
 }
 
 std::string_view pdfUnavailable() {

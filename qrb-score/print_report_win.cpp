@@ -38,7 +38,7 @@ int printReport(const std::vector<std::u16string>& text, const std::u16string& t
     if (pdf) {
         return 2; // turned away before any log is read (pdfUnavailable)
     }
-    qrb::WinPrinter printer("qrb-score");
+    qrb::WinPrinter printer;
     // Title and "Seite N von M" on every page, long lines wrapped.
     printer.setPageTitle(title);
     if (map != nullptr) {
@@ -46,9 +46,11 @@ int printReport(const std::vector<std::u16string>& text, const std::u16string& t
             qrb::map::drawOnPage(dc, area, in);
         });
     }
-    if (printer.print(report::reportPrintJob(text)).accepted) {
+    const PrintOutcome outcome = printer.print(report::reportPrintJob(text));
+    if (outcome.accepted) {
         return 0;
     }
+    std::fprintf(stderr, "qrb-score: %s\n", printFailureMessage(outcome).c_str());
     if (printer.abandoned()) {
         // The job hangs in the printer driver, maybe holding the loader lock
         // that a normal exit waits for: end at once. Nothing is left unwritten
