@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <optional>
 #include <poll.h>
 #include <string>
@@ -28,7 +29,8 @@ struct Options {
     int timeoutSeconds = 30;
     std::string program;
     std::string bare;
-    std::string logPath = "/tmp/qrb-bench-startup.log";
+    std::string logPath =
+        (std::filesystem::temp_directory_path() / "qrb-bench-startup.log").string();
     std::string csvPath;
     std::string programName = "qrb-punkte";
     std::string bareName = "bare Qt window";
@@ -53,7 +55,8 @@ void usage() {
                  "                         [--log FILE] [--csv FILE] [--names NAME1,NAME2]\n"
                  "                         PROGRAM BARE_WINDOW\n"
                  "Both executables must end themselves after their first paint.\n"
-                 "Their output goes to the log file (default /tmp/qrb-bench-startup.log).\n");
+                 "Their output goes to the log file (default: qrb-bench-startup.log in\n"
+                 "the system's folder for temporary files).\n");
 }
 
 std::optional<Options> parse(int argc, char** argv) {

@@ -69,7 +69,8 @@ std::wstring defaultPrinter() {
 // The whole job, on its own thread: opens the default printer, lays the lines
 // out page by page and hands the document to the spooler.
 PrintOutcome printDocument(const std::wstring& face, double points,
-                           const std::vector<std::u16string>& given, const std::u16string& title) {
+                           const std::vector<std::u16string>& given, const std::u16string& title,
+                           const WinPrinter::FrontPage& front) {
     const std::wstring printer = defaultPrinter();
     if (printer.empty()) {
         return failed(PrintError::NoDefaultPrinter);
@@ -127,7 +128,15 @@ PrintOutcome printDocument(const std::wstring& face, double points,
                     {static_cast<int>(metrics.tmAscent), static_cast<int>(metrics.tmDescent),
                      static_cast<int>(metrics.tmHeight + metrics.tmExternalLeading)},
                     pageHeight);
-    bool ok = StartPage(dc.get()) > 0;
+    bool ok = true;
+    if (front) {
+        ok = StartPage(dc.get()) > 0;
+        if (ok) {
+            front(dc.get(), RECT{0, 0, GetDeviceCaps(dc.get(), HORZRES), pageHeight});
+            ok = EndPage(dc.get()) > 0;
+        }
+    }
+    ok = ok && StartPage(dc.get()) > 0;
     int page = 0;
     for (std::size_t i = 0; ok && i < lines.size(); ++i) {
         if (placed[i].page != page) {
@@ -194,8 +203,8 @@ PrintOutcome WinPrinter::endDocument() {
     (void)std::chrono::steady_clock::now();
     (void)std::chrono::system_clock::now();
     std::thread([job, face = wide(face_), points = points_, lines = std::exchange(lines_, {}),
-                 title = title_] {
-        PrintOutcome outcome = printDocument(face, points, lines, title);
+                 title = title_, front = front_] {
+        PrintOutcome outcome = printDocument(face, points, lines, title, front);
         const std::lock_guard lock(job->mutex);
         job->outcome = std::move(outcome);
         job->finished = true;

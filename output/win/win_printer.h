@@ -3,7 +3,11 @@
 
 #include "output/printer.h"
 
+// clang-format off
+#include <windows.h>
+// clang-format on
 #include <chrono>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +33,11 @@ public:
     // von M" at its foot, long lines wrapped (output/page_layout.h), as the
     // Linux printout does it. Without a title the lines stand as they come.
     void setPageTitle(std::u16string title) { title_ = std::move(title); }
+    // A page drawn before the lines (a map, say), given the printer's device
+    // context and the page's printable area in its pixels; an empty function
+    // for none. It is called on the job's thread.
+    using FrontPage = std::function<void(HDC dc, const RECT& area)>;
+    void setFrontPage(FrontPage draw) { front_ = std::move(draw); }
     // Accepted only when the spooler took the whole document in time.
     PrintOutcome endDocument();
     // True when the last job did not end in time and was left on its thread.
@@ -46,6 +55,7 @@ private:
     double points_ = 10.0;
     std::vector<std::u16string> lines_;
     std::u16string title_;
+    FrontPage front_;
     bool abandoned_ = false;
 };
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs scenario files with qrb-scenario.exe (the Win32 window) under Wine on a
-# headless X server of its own. The runner's report and exit status are
-# passed on unchanged.
+# headless X server of its own, program and files copied onto drive C: of the
+# prefix. The runner's report and exit status are passed on unchanged; a file
+# left in a temp folder fails the test.
 #
 # Usage: scenario.sh WINDOWS_BUILD_DIR [--dpi N] [--look] FILE.scn...
 #   --dpi N  the screen's dpi for these runs (96 is 100 %), set in the prefix
@@ -23,20 +24,20 @@ while (($# > 0)); do
     *) break ;;
     esac
 done
-runner=$build/tests/win/runner/qrb-scenario.exe
-[[ -x $runner ]] || { echo "FAIL: no $runner (preset windows)" >&2; exit 1; }
 # Each program reads the dpi when it starts; the prefix is shared, so it is
 # set for these runs only (the Wine tests take turns).
 set_dpi() {
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f > /dev/null 2>&1
 }
 finish() {
+    local status=$1
     if [[ -n $dpi ]]; then
         set_dpi 96 || true
     fi
-    wine_env_cleanup
+    wine_env_cleanup || status=1
+    exit "$status"
 }
-trap finish EXIT
+trap 'finish $?' EXIT
 # The display the window tests share (display.sh), when it runs; otherwise
 # one of its own. The tests take turns, so no other window takes the
 # keyboard focus away.
@@ -47,12 +48,15 @@ if [[ -f $shared ]] && kill -0 "$(sed -n 2p "$shared")" 2> /dev/null; then
     export DISPLAY
 fi
 wine_env_init "$build" display
+runner=$(wine_env_program "$build/tests/win/runner/qrb-scenario.exe")
 if [[ -n $dpi ]]; then
     set_dpi "$dpi" || { echo "FAIL: could not set the prefix to $dpi dpi" >&2; exit 1; }
 fi
+# The files are copied to C:, and read by their names in the current folder.
+wine_env_workdir scenario
 status=0
 for file in "$@"; do
-    # Wine reads the file by its name in the current folder (drive Z: is /).
-    (cd "$(dirname "$file")" && wine "$runner" "${options[@]}" "$(basename "$file")") || status=$?
+    cp -- "$file" "$WINE_WORK/"
+    (cd "$WINE_WORK" && wine "$runner" "${options[@]}" "$(basename "$file")") || status=$?
 done
 exit "$status"
