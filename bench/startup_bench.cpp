@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Start-up benchmark driver: starts its own Xvfb, then starts the program and
-// the bare Qt window alternately, each until it has ended itself after its
-// first paint, and reports for both, with their ratios: the wall time until
-// the first picture went to the display (median and fastest), the wall time
-// until the program had ended, CPU time and peak resident memory. Plain
-// POSIX, no Qt, so that it stays small and adds nothing to what it measures.
+// Start-up benchmark driver: starts its own Xvfb, then starts the program, any
+// further windows and last the bare Qt window in turn, each until it has
+// ended itself after its first paint, and reports for each, with its ratio to
+// the bare window: the wall time until the first picture went to the display
+// (median and fastest), the wall time until the program had ended, CPU time
+// and peak resident memory. Plain POSIX, no Qt, so that it stays small and
+// adds nothing to what it measures.
 //
 // The first paint and the end are apart by more than the teardown of the
 // window: Qt's fontconfig database, destroyed at the end, first loads the
@@ -33,12 +34,10 @@ struct Options {
     int runs = 30;
     int warmup = 2;
     int timeoutSeconds = 30;
-    std::string program;
-    std::string bare;
+    std::vector<std::string> paths; // the bare window last
+    std::vector<std::string> names;
     std::string logPath = "/tmp/qrb-bench-startup.log";
     std::string csvPath;
-    std::string programName = "qrb-punkte";
-    std::string bareName = "bare Qt window";
 };
 
 struct Sample {
@@ -58,10 +57,10 @@ struct Subject {
 void usage() {
     std::fprintf(stderr,
                  "usage: qrb-bench-startup [--runs N] [--warmup N] [--timeout SECONDS]\n"
-                 "                         [--log FILE] [--csv FILE] [--names NAME1,NAME2]\n"
-                 "                         PROGRAM BARE_WINDOW\n"
-                 "Both executables must end themselves after their first paint and report\n"
-                 "its moment (bench/end_after_first_paint.h).\n"
+                 "                         [--log FILE] [--csv FILE] [--names NAME,...,NAME]\n"
+                 "                         PROGRAM [WINDOW...] BARE_WINDOW\n"
+                 "Every executable must end itself after its first paint and report its\n"
+                 "moment (bench/end_after_first_paint.h); ratios are to the last one.\n"
                  "Their output goes to the log file (default /tmp/qrb-bench-startup.log).\n");
 }
 
@@ -82,24 +81,33 @@ std::optional<Options> parse(int argc, char** argv) {
         } else if (arg == "--csv" && hasValue) {
             opt.csvPath = argv[++i];
         } else if (arg == "--names" && hasValue) {
-            const std::string names = argv[++i];
-            const std::size_t comma = names.find(',');
-            if (comma == std::string::npos) {
-                return std::nullopt;
+            std::string names = argv[++i];
+            opt.names.clear();
+            for (std::size_t comma; (comma = names.find(',')) != std::string::npos;) {
+                opt.names.push_back(names.substr(0, comma));
+                names.erase(0, comma + 1);
             }
-            opt.programName = names.substr(0, comma);
-            opt.bareName = names.substr(comma + 1);
+            opt.names.push_back(names);
         } else if (!arg.empty() && arg[0] == '-') {
             return std::nullopt;
         } else {
             positional.push_back(arg);
         }
     }
-    if (positional.size() != 2 || opt.runs < 1 || opt.warmup < 0 || opt.timeoutSeconds < 1) {
+    if (positional.size() < 2 || opt.runs < 1 || opt.warmup < 0 || opt.timeoutSeconds < 1) {
         return std::nullopt;
     }
-    opt.program = positional[0];
-    opt.bare = positional[1];
+    if (opt.names.empty()) {
+        opt.names.push_back("qrb-punkte");
+        for (std::size_t i = 1; i + 1 < positional.size(); ++i) {
+            opt.names.push_back(positional[i].substr(positional[i].rfind('/') + 1));
+        }
+        opt.names.push_back("bare Qt window");
+    }
+    if (opt.names.size() != positional.size()) {
+        return std::nullopt;
+    }
+    opt.paths = positional;
     return opt;
 }
 
@@ -310,19 +318,22 @@ int main(int argc, char** argv) {
     }
     const auto [xvfbPid, display] = *xvfb;
 
-    std::vector<Subject> subjects{{opt.programName, opt.program, {}, 0},
-                                  {opt.bareName, opt.bare, {}, 0}};
-    // Warm-up: fill the page cache and the font caches for both.
+    std::vector<Subject> subjects;
+    for (std::size_t i = 0; i < opt.paths.size(); ++i) {
+        subjects.push_back({opt.names[i], opt.paths[i], {}, 0});
+    }
+    const std::size_t count = subjects.size();
+    // Warm-up: fill the page cache and the font caches for all.
     for (int i = 0; i < opt.warmup; ++i) {
         for (Subject& subject : subjects) {
             runOnce(subject.path, display, opt);
         }
     }
-    // Interleaved, with the order swapped every round, so that a drift of the
-    // machine (cache, frequency, neighbours) falls on both alike.
+    // In turn, the first of each round moving on by one, so that a drift of
+    // the machine (cache, frequency, neighbours) falls on all alike.
     for (int round = 0; round < opt.runs; ++round) {
-        for (int k = 0; k < 2; ++k) {
-            Subject& subject = subjects[static_cast<std::size_t>((round + k) % 2)];
+        for (std::size_t k = 0; k < count; ++k) {
+            Subject& subject = subjects[(static_cast<std::size_t>(round) + k) % count];
             if (const auto sample = runOnce(subject.path, display, opt)) {
                 subject.samples.push_back(*sample);
             } else {
@@ -337,27 +348,35 @@ int main(int argc, char** argv) {
         writeCsv(opt.csvPath, subjects);
     }
 
-    const Summary prog = summarize(subjects[0]);
-    const Summary bare = summarize(subjects[1]);
-    std::printf("Start-up on Xvfb :%d, %d runs each, interleaved (%d warm-up runs each not "
+    std::vector<Summary> sums;
+    for (const Subject& subject : subjects) {
+        sums.push_back(summarize(subject));
+    }
+    const Summary& bare = sums.back();
+    std::printf("Start-up on Xvfb :%d, %d runs each, in turn (%d warm-up runs each not "
                 "counted)\n\n",
                 display, opt.runs, opt.warmup);
     std::printf("%-16s %21s %11s %10s %21s\n", "", "first paint", "end", "CPU", "peak RSS");
     std::printf("%-16s %10s %10s %11s %10s %10s %10s %6s\n", "", "median", "fastest", "median",
                 "median", "median", "max", "failed");
-    for (std::size_t i = 0; i < subjects.size(); ++i) {
-        const Summary& s = i == 0 ? prog : bare;
+    int failures = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Summary& s = sums[i];
         std::printf("%-16s %7.1f ms %7.1f ms %8.1f ms %7.1f ms %6.1f MiB %6.1f MiB %6d\n",
                     subjects[i].name.c_str(), s.paintMedian, s.paintMin, s.wallMedian, s.cpuMedian,
                     s.rssMedianMiB, s.rssMaxMiB, subjects[i].failures);
+        failures += subjects[i].failures;
     }
     if (bare.paintMedian > 0 && bare.wallMedian > 0 && bare.cpuMedian > 0 &&
         bare.rssMedianMiB > 0) {
-        std::printf("%-16s %9.2fx %9.2fx %10.2fx %9.2fx %9.2fx %10s   (first row / second row)\n",
-                    "ratio", prog.paintMedian / bare.paintMedian, prog.paintMin / bare.paintMin,
-                    prog.wallMedian / bare.wallMedian, prog.cpuMedian / bare.cpuMedian,
-                    prog.rssMedianMiB / bare.rssMedianMiB, "");
+        std::printf("ratio to %s:\n", subjects.back().name.c_str());
+        for (std::size_t i = 0; i + 1 < count; ++i) {
+            const Summary& s = sums[i];
+            std::printf("%-16s %9.2fx %9.2fx %10.2fx %9.2fx %9.2fx\n", subjects[i].name.c_str(),
+                        s.paintMedian / bare.paintMedian, s.paintMin / bare.paintMin,
+                        s.wallMedian / bare.wallMedian, s.cpuMedian / bare.cpuMedian,
+                        s.rssMedianMiB / bare.rssMedianMiB);
+        }
     }
-    const int failures = subjects[0].failures + subjects[1].failures;
     return failures == 0 ? 0 : 1;
 }
