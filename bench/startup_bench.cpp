@@ -372,6 +372,10 @@ int main(int argc, char** argv) {
         std::printf("ratio to %s:\n", subjects.back().name.c_str());
         for (std::size_t i = 0; i + 1 < count; ++i) {
             const Summary& s = sums[i];
+            if (subjects[i].samples.empty()) {
+                std::printf("%-16s no run ended well\n", subjects[i].name.c_str());
+                continue;
+            }
             std::printf("%-16s %9.2fx %9.2fx %10.2fx %9.2fx %9.2fx\n", subjects[i].name.c_str(),
                         s.paintMedian / bare.paintMedian, s.paintMin / bare.paintMin,
                         s.wallMedian / bare.wallMedian, s.cpuMedian / bare.cpuMedian,
