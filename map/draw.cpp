@@ -6,9 +6,8 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <cmath>
-#include <iostream>
+#include <numbers>
 
 namespace qrb::map {
 namespace {
@@ -134,7 +133,7 @@ Projection fit(GeoBox& box, Box& frame) {
     const double midLat = (box.south + box.north) / 2.0;
     // Towards the poles the squares would grow ever narrower; from 80 degrees on
     // they keep the width they have there.
-    const double shrink = std::cos(std::clamp(midLat, -80.0, 80.0) * M_PI / 180.0);
+    const double shrink = std::cos(std::clamp(midLat, -80.0, 80.0) * std::numbers::pi / 180.0);
     const double perDegree =
         std::min(frame.w / ((box.east - box.west) * shrink), frame.h / (box.north - box.south));
     const double lonSpan = std::min(360.0, frame.w / (perDegree * shrink));
@@ -370,8 +369,6 @@ void addLegend(Scene& scene, const std::vector<PointClass>& classes, bool anyWor
         Label{{x, y + 1.2 * size}, "Verbindungen", size, Anchor::Start, false, kText});
 }
 
-std::atomic<bool> g_coastWarned{false};
-
 } // namespace
 
 std::string Square::name() const {
@@ -491,13 +488,7 @@ Scene drawMap(const MapInput& in) {
 
     scene.map.emplace_back(Box{
         scene.frame.x, scene.frame.y, scene.frame.w, scene.frame.h, kSea, {0, 0, 0, 0}, 0.0, {}});
-    Geography geo;
-    std::string error;
-    scene.coastlines = loadGeography(in.coastDir, box, scene.projection.yPerDegree, geo, error);
-    if (!scene.coastlines && !g_coastWarned.exchange(true)) {
-        std::cerr << "Karte ohne Küstenlinien und Grenzen: " << error
-                  << " (Debian-Paket gmt-gshhg-low)\n";
-    }
+    const Geography geo = loadGeography(box, scene.projection.yPerDegree);
     FillArea land{{}, kLand};
     land.rings.reserve(geo.land.size());
     for (const std::vector<LonLat>& ring : geo.land) {

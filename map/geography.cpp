@@ -1,25 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The binned files cut the earth into bins of equal size in degrees, rows
-// from the north pole down, columns from Greenwich eastward. In a bin, each
-// shoreline piece either runs closed inside it or enters through one side and
-// leaves through another; land always lies to the left of the direction its
-// points run in. Points are stored as 16-bit fractions of the bin's size
-// from its south-west corner. A bin crossed by no shoreline carries the
-// level of its corners: odd levels are land (1 land, 3 island in a lake),
-// even ones water (0 sea, 2 lake, 4 pond in an island).
+// The asset holds each resolution for a rectangle of bins: the coarse ones
+// round the earth, the finer ones where the contacts lie. A map takes the
+// resolution its scale asks for where it is held and the next coarser one
+// round it; the rectangles lie on the coarser bins, so that each bin of the
+// map comes from one resolution only.
 
 #include "map/geography.h"
+
+#include "map/coast_asset.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
-#include <dlfcn.h>
-#include <filesystem>
-#include <netcdf.h>
 
 namespace qrb::map {
 namespace {
+
+using coast::Kind;
+using coast::LayerIndex;
 
 struct Resolution {
     char letter;
@@ -36,152 +35,114 @@ constexpr std::array<Resolution, 5> kResolutions{{
 }};
 
 constexpr double kKmPerDegree = 111.2;
-constexpr double kFraction = 65535.0;
-constexpr int kClosed = 4;   // side value of a piece that runs closed within its bin
-constexpr int kMaxLevel = 4; // higher levels are the two Antarctic variants
 
-// libnetcdf, loaded on the first map with coastlines: it brings HDF5 and a
-// network stack with it, which every other run of the program (a CSV of a
-// million contacts, say) would otherwise load and pay for in memory.
-struct NetCdf {
-    decltype(&::nc_open) open = nullptr;
-    decltype(&::nc_close) close = nullptr;
-    decltype(&::nc_inq_varid) inqVarid = nullptr;
-    decltype(&::nc_inq_varndims) inqVarndims = nullptr;
-    decltype(&::nc_inq_vardimid) inqVardimid = nullptr;
-    decltype(&::nc_inq_dimlen) inqDimlen = nullptr;
-    decltype(&::nc_get_vara_int) getVaraInt = nullptr;
-    decltype(&::nc_get_vara_short) getVaraShort = nullptr;
-
-    bool loaded() const {
-        return open && close && inqVarid && inqVarndims && inqVardimid && inqDimlen && getVaraInt &&
-               getVaraShort;
+int rank(char letter) {
+    for (std::size_t i = 0; i < kResolutions.size(); ++i) {
+        if (kResolutions[i].letter == letter) {
+            return static_cast<int>(i);
+        }
     }
-};
-
-template <class F> void resolve(void* library, const char* name, F& function) {
-    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): dlsym's contract
-    function = reinterpret_cast<F>(dlsym(library, name));
+    return -1;
 }
 
-// Null when the library is missing: the map is then drawn without coastlines.
-const NetCdf* netCdf() {
-    static const NetCdf* const library = []() -> const NetCdf* {
-        void* handle = dlopen("libnetcdf.so.19", RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) {
-            handle = dlopen("libnetcdf.so", RTLD_NOW | RTLD_LOCAL);
+// The coarsest resolution whose smallest features are no more than two pixels.
+int wantedRank(double pixelsPerDegree) {
+    const double pixelKm = kKmPerDegree / std::max(pixelsPerDegree, 1e-6);
+    for (std::size_t i = 0; i < kResolutions.size(); ++i) {
+        if (kResolutions[i].km <= 2.0 * pixelKm) {
+            return static_cast<int>(i);
         }
-        if (handle == nullptr) {
-            return nullptr;
-        }
-        static NetCdf functions;
-        resolve(handle, "nc_open", functions.open);
-        resolve(handle, "nc_close", functions.close);
-        resolve(handle, "nc_inq_varid", functions.inqVarid);
-        resolve(handle, "nc_inq_varndims", functions.inqVarndims);
-        resolve(handle, "nc_inq_vardimid", functions.inqVardimid);
-        resolve(handle, "nc_inq_dimlen", functions.inqDimlen);
-        resolve(handle, "nc_get_vara_int", functions.getVaraInt);
-        resolve(handle, "nc_get_vara_short", functions.getVaraShort);
-        return functions.loaded() ? &functions : nullptr;
-    }();
-    return library;
+    }
+    return static_cast<int>(kResolutions.size()) - 1;
 }
 
-int getVara(int nc, int var, const std::size_t* start, const std::size_t* count, int* out) {
-    return netCdf()->getVaraInt(nc, var, start, count, out);
-}
-int getVara(int nc, int var, const std::size_t* start, const std::size_t* count, short* out) {
-    return netCdf()->getVaraShort(nc, var, start, count, out);
+bool onGrid(double degrees, double size) {
+    return std::abs(degrees / size - std::round(degrees / size)) < 1e-9;
 }
 
-class NcFile {
-public:
-    explicit NcFile(const std::string& path) {
-        open_ = netCdf() != nullptr && netCdf()->open(path.c_str(), NC_NOWRITE, &id_) == NC_NOERR;
-        ok_ = open_;
-    }
-    ~NcFile() {
-        if (open_) {
-            netCdf()->close(id_);
+// Whether the rectangle a layer holds lies on the bins of a coarser one.
+bool liesOn(const coast::Layer& fine, const coast::Layer& coarse) {
+    const double size = fine.binDegrees();
+    const double west = fine.firstColumn * size;
+    const double north = 90.0 - fine.firstRow * size;
+    const double c = coarse.binDegrees();
+    return onGrid(west, c) && onGrid(west + fine.columnCount * size, c) &&
+           onGrid(90.0 - north, c) && onGrid(90.0 - north + fine.rowCount * size, c);
+}
+
+// The layers of a kind a map at that rank draws from, finest first: those
+// no finer than it asks for (the coarsest one held when all are finer),
+// each finer one only where it lies on the bins of the coarser ones.
+std::vector<const LayerIndex*> layersFor(const std::vector<LayerIndex>& layers, Kind kind,
+                                         int wanted) {
+    std::vector<const LayerIndex*> chosen;
+    const LayerIndex* coarsest = nullptr;
+    for (const LayerIndex& layer : layers) {
+        const int r = rank(layer.header.resolution);
+        if (layer.header.kind != kind || r < 0) {
+            continue;
+        }
+        if (r <= wanted) {
+            chosen.push_back(&layer);
+        }
+        if (coarsest == nullptr || r < rank(coarsest->header.resolution)) {
+            coarsest = &layer;
         }
     }
-    NcFile(const NcFile&) = delete;
-    NcFile& operator=(const NcFile&) = delete;
-
-    // Once a read fails, every later one fails too and ok() tells.
-    bool ok() const { return ok_; }
-
-    template <class T> std::vector<T> read(const char* name, std::size_t start, std::size_t count) {
-        std::vector<T> values;
-        int var = 0;
-        if (count == 0 || !ok_) {
-            return values;
-        }
-        // A damaged file may point anywhere: only what the variable holds is read.
-        int dims = 0;
-        int dim = 0;
-        std::size_t length = 0;
-        if (netCdf()->inqVarid(id_, name, &var) != NC_NOERR ||
-            netCdf()->inqVarndims(id_, var, &dims) != NC_NOERR || dims != 1 ||
-            netCdf()->inqVardimid(id_, var, &dim) != NC_NOERR ||
-            netCdf()->inqDimlen(id_, dim, &length) != NC_NOERR || start > length ||
-            count > length - start) {
-            ok_ = false;
-            return values;
-        }
-        values.resize(count);
-        if (getVara(id_, var, &start, &count, values.data()) != NC_NOERR) {
-            ok_ = false;
-            std::fill(values.begin(), values.end(), T{});
-        }
-        return values;
+    if (chosen.empty() && coarsest != nullptr) {
+        chosen.push_back(coarsest);
     }
-
-    int scalar(const char* name) {
-        const std::vector<int> v = read<int>(name, 0, 1);
-        return v.empty() ? 0 : v.front();
+    std::stable_sort(chosen.begin(), chosen.end(), [](const LayerIndex* a, const LayerIndex* b) {
+        return rank(a->header.resolution) > rank(b->header.resolution);
+    });
+    std::vector<const LayerIndex*> out;
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        const bool fits = std::all_of(
+            chosen.begin() + static_cast<std::ptrdiff_t>(i) + 1, chosen.end(),
+            [&](const LayerIndex* coarser) { return liesOn(chosen[i]->header, coarser->header); });
+        if (fits) {
+            out.push_back(chosen[i]);
+        }
     }
+    return out;
+}
 
-private:
-    int id_ = 0;
-    bool open_ = false;
-    bool ok_ = false;
-};
-
-// The bins of a file and which of them lie in a box.
-struct BinGrid {
-    double size = 0.0; // degrees
-    int columns = 0;
-    int rows = 0;
-
-    bool read(NcFile& file) {
-        size = file.scalar("Bin_size_in_minutes") / 60.0;
-        columns = file.scalar("N_bins_in_360_longitude_range");
-        rows = file.scalar("N_bins_in_180_degree_latitude_range");
-        return file.ok() && size > 0.0 && columns > 0 && rows > 0 &&
-               std::abs(columns * size - 360.0) < 1e-6;
-    }
-
-    // Calls visit(bin, west, south) for each bin in box, with west counted in
-    // the box's own range of longitudes.
-    template <class Visit> void forEachIn(const GeoBox& box, Visit visit) const {
-        const int firstRow = std::max(0, static_cast<int>(std::floor((90.0 - box.north) / size)));
-        const int lastRow =
-            std::min(rows - 1, static_cast<int>(std::ceil((90.0 - box.south) / size)) - 1);
-        // Once round the earth at most: a wider box gets 180 W to 180 E.
-        const bool round = box.east - box.west >= 360.0;
-        const int firstCol = static_cast<int>(std::floor((round ? -180.0 : box.west) / size));
-        const int lastCol =
-            round ? firstCol + columns - 1 : static_cast<int>(std::ceil(box.east / size)) - 1;
-        for (int row = firstRow; row <= lastRow; ++row) {
-            for (int col = firstCol; col <= lastCol; ++col) {
-                const int wrapped = ((col % columns) + columns) % columns;
-                visit(row * columns + wrapped, col * size, 90.0 - (row + 1) * size);
+// Whether a finer layer holds all of the bin at row, column of a coarser one.
+bool covers(const coast::Layer& fine, const coast::Layer& coarse, int row, int column) {
+    const double ratio = coarse.binDegrees() / fine.binDegrees();
+    const int firstRow = static_cast<int>(std::floor(row * ratio + 1e-9));
+    const int lastRow = static_cast<int>(std::ceil((row + 1) * ratio - 1e-9)) - 1;
+    const int firstCol = static_cast<int>(std::floor(column * ratio + 1e-9));
+    const int lastCol = static_cast<int>(std::ceil((column + 1) * ratio - 1e-9)) - 1;
+    for (int r = firstRow; r <= lastRow; ++r) {
+        for (int c = firstCol; c <= lastCol; ++c) {
+            if (!fine.holds(r, c % fine.columns)) {
+                return false;
             }
         }
     }
-};
+    return true;
+}
+
+// Calls visit(row, column, west, south) for each bin of the layer's grid in
+// box, with west counted in the box's own range of longitudes.
+template <class Visit> void forEachIn(const coast::Layer& grid, const GeoBox& box, Visit visit) {
+    const double size = grid.binDegrees();
+    const int firstRow = std::max(0, static_cast<int>(std::floor((90.0 - box.north) / size)));
+    const int lastRow =
+        std::min(grid.rows - 1, static_cast<int>(std::ceil((90.0 - box.south) / size)) - 1);
+    // Once round the earth at most: a wider box gets 180 W to 180 E.
+    const bool round = box.east - box.west >= 360.0;
+    const int firstCol = static_cast<int>(std::floor((round ? -180.0 : box.west) / size));
+    const int lastCol =
+        round ? firstCol + grid.columns - 1 : static_cast<int>(std::ceil(box.east / size)) - 1;
+    for (int row = firstRow; row <= lastRow; ++row) {
+        for (int col = firstCol; col <= lastCol; ++col) {
+            const int wrapped = ((col % grid.columns) + grid.columns) % grid.columns;
+            visit(row, wrapped, col * size, 90.0 - (row + 1) * size);
+        }
+    }
+}
 
 bool overlaps(const std::vector<LonLat>& points, const GeoBox& box) {
     double west = 1e9;
@@ -300,208 +261,139 @@ void joinCrossings(std::vector<Crossing>& pieces, double west, double south, dou
     }
 }
 
-bool readShores(const std::string& path, const GeoBox& box, Geography& out) {
-    NcFile file(path);
-    BinGrid grid;
-    if (!file.ok() || !grid.read(file)) {
-        return false;
+// The points of a piece in degrees, in a bin whose south-west corner is at west, south.
+std::vector<LonLat> degrees(const coast::Piece& piece, const coast::Layer& layer, double west,
+                            double south) {
+    const double step = layer.step();
+    std::vector<LonLat> points;
+    points.reserve(piece.points.size());
+    for (const coast::QPoint& p : piece.points) {
+        points.push_back({west + p.x * step, south + p.y * step});
     }
-    const auto bins = static_cast<std::size_t>(grid.rows) * static_cast<std::size_t>(grid.columns);
-    const std::vector<int> firstSegment = file.read<int>("Id_of_first_segment_in_a_bin", 0, bins);
-    const std::vector<short> segmentCount = file.read<short>("N_segments_in_a_bin", 0, bins);
-    const std::vector<short> nodeLevels =
-        file.read<short>("Embedded_node_levels_in_a_bin", 0, bins);
-    if (!file.ok()) {
-        return false;
+    return points;
+}
+
+void addShores(const coast::Bin& bin, const coast::Layer& layer, double west, double south,
+               const GeoBox& box, Geography& out) {
+    const double size = layer.binDegrees();
+    std::vector<Crossing> crossings;
+    std::vector<std::vector<LonLat>> rings;
+    for (const coast::Piece& piece : bin.pieces) {
+        if (piece.level < 1 || piece.points.empty()) {
+            continue;
+        }
+        std::vector<LonLat> points = degrees(piece, layer, west, south);
+        if (overlaps(points, box)) {
+            out.coasts.push_back(points);
+        }
+        if (piece.entry == coast::kClosed || piece.exit == coast::kClosed) {
+            rings.push_back(std::move(points));
+            continue;
+        }
+        const LonLat in = points.front();
+        const LonLat leave = points.back();
+        const double enters =
+            roundEdge(piece.entry, (in.lon - west) / size, (in.lat - south) / size);
+        const double leaves =
+            roundEdge(piece.exit, (leave.lon - west) / size, (leave.lat - south) / size);
+        crossings.push_back({std::move(points), enters, leaves, false});
     }
-    grid.forEachIn(box, [&](int bin, double west, double south) {
-        const auto segments =
-            static_cast<std::size_t>(static_cast<std::uint16_t>(segmentCount[bin]));
-        const auto first = static_cast<std::size_t>(firstSegment[bin]);
-        const std::vector<int> info =
-            file.read<int>("Embedded_npts_levels_exit_entry_for_a_segment", first, segments);
-        const std::vector<int> firstPoint =
-            file.read<int>("Id_of_first_point_in_a_segment", first, segments);
-        if (!file.ok()) {
-            return;
+    if (crossings.empty()) {
+        // No shore crosses the bin: its corners tell land from water.
+        if (bin.level % 2 == 1) {
+            rings.push_back({{west, south},
+                             {west + size, south},
+                             {west + size, south + size},
+                             {west, south + size}});
         }
-        std::size_t pointStart = 0;
-        std::size_t pointCount = 0;
-        if (segments > 0) {
-            pointStart = static_cast<std::size_t>(firstPoint.front());
-            pointCount = static_cast<std::size_t>(firstPoint.back()) +
-                         static_cast<std::size_t>(info.back() >> 9) - pointStart;
+    } else {
+        joinCrossings(crossings, west, south, size, rings);
+    }
+    for (std::vector<LonLat>& ring : rings) {
+        if (overlaps(ring, box)) {
+            std::vector<LonLat> clipped = clipRing(std::move(ring), box);
+            if (clipped.size() >= 3) {
+                out.land.push_back(std::move(clipped));
+            }
         }
-        const std::vector<short> lons =
-            file.read<short>("Relative_longitude_from_SW_corner_of_bin", pointStart, pointCount);
-        const std::vector<short> lats =
-            file.read<short>("Relative_latitude_from_SW_corner_of_bin", pointStart, pointCount);
-        if (!file.ok()) {
-            return;
+    }
+}
+
+void addBorders(const coast::Bin& bin, const coast::Layer& layer, double west, double south,
+                const GeoBox& box, Geography& out) {
+    for (const coast::Piece& piece : bin.pieces) {
+        std::vector<LonLat> points = degrees(piece, layer, west, south);
+        if (points.size() >= 2 && overlaps(points, box)) {
+            out.borders.push_back(std::move(points));
         }
-        std::vector<Crossing> crossings;
-        std::vector<std::vector<LonLat>> rings;
-        for (std::size_t s = 0; s < segments; ++s) {
-            const int n = info[s] >> 9;
-            const int level = (info[s] >> 6) & 7;
-            const int entrySide = (info[s] >> 3) & 7;
-            const int exitSide = info[s] & 7;
-            const auto offset = static_cast<std::size_t>(firstPoint[s]) - pointStart;
-            if (n < 2 || level < 1 || level > kMaxLevel || offset > pointCount ||
-                static_cast<std::size_t>(n) > pointCount - offset) {
-                continue;
+    }
+}
+
+// The bins of each layer in box that no finer one holds. False when a
+// layer's data is damaged.
+bool read(const std::vector<const LayerIndex*>& chain, const GeoBox& box, Geography& out) {
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        const coast::Layer& layer = chain[i]->header;
+        // West and south of each bin wanted, by its place in the earth's grid.
+        std::vector<std::array<double, 2>> corner(static_cast<std::size_t>(layer.rows) *
+                                                      static_cast<std::size_t>(layer.columns),
+                                                  {NAN, NAN});
+        auto place = [&layer](int row, int column) {
+            return static_cast<std::size_t>(row) * static_cast<std::size_t>(layer.columns) +
+                   static_cast<std::size_t>(column);
+        };
+        bool any = false;
+        forEachIn(layer, box, [&](int row, int column, double west, double south) {
+            const bool finer = std::any_of(
+                chain.begin(), chain.begin() + static_cast<std::ptrdiff_t>(i),
+                [&](const LayerIndex* f) { return covers(f->header, layer, row, column); });
+            if (layer.holds(row, column) && !finer) {
+                corner[place(row, column)] = {west, south};
+                any = true;
             }
-            std::vector<LonLat> points;
-            points.reserve(static_cast<std::size_t>(n));
-            for (std::size_t p = offset; p < offset + static_cast<std::size_t>(n); ++p) {
-                points.push_back(
-                    {west + static_cast<std::uint16_t>(lons[p]) / kFraction * grid.size,
-                     south + static_cast<std::uint16_t>(lats[p]) / kFraction * grid.size});
-            }
-            if (overlaps(points, box)) {
-                out.coasts.push_back(points);
-            }
-            if (entrySide == kClosed || exitSide == kClosed) {
-                rings.push_back(std::move(points));
-                continue;
-            }
-            const LonLat in = points.front();
-            const LonLat outPt = points.back();
-            const double enters =
-                roundEdge(entrySide, (in.lon - west) / grid.size, (in.lat - south) / grid.size);
-            const double leaves = roundEdge(exitSide, (outPt.lon - west) / grid.size,
-                                            (outPt.lat - south) / grid.size);
-            crossings.push_back({std::move(points), enters, leaves, false});
+        });
+        if (!any) {
+            continue;
         }
-        if (crossings.empty()) {
-            // No shore crosses the bin: its corners tell land from water.
-            if ((nodeLevels[bin] & 7) % 2 == 1) {
-                rings.push_back({{west, south},
-                                 {west + grid.size, south},
-                                 {west + grid.size, south + grid.size},
-                                 {west, south + grid.size}});
-            }
-        } else {
-            joinCrossings(crossings, west, south, grid.size, rings);
-        }
-        for (std::vector<LonLat>& ring : rings) {
-            if (overlaps(ring, box)) {
-                std::vector<LonLat> clipped = clipRing(std::move(ring), box);
-                if (clipped.size() >= 3) {
-                    out.land.push_back(std::move(clipped));
+        auto at = [&](int row, int column) -> const std::array<double, 2>& {
+            return corner[place(row, column)];
+        };
+        const bool read = coast::readBins(
+            *chain[i], [&](int row, int column) { return !std::isnan(at(row, column)[0]); },
+            [&](int row, int column, const coast::Bin& bin) {
+                const auto [west, south] = at(row, column);
+                if (layer.kind == Kind::Shores) {
+                    addShores(bin, layer, west, south, box, out);
+                } else {
+                    addBorders(bin, layer, west, south, box, out);
                 }
-            }
-        }
-    });
-    return file.ok();
-}
-
-bool readBorders(const std::string& path, const GeoBox& box, Geography& out) {
-    NcFile file(path);
-    BinGrid grid;
-    if (!file.ok() || !grid.read(file)) {
-        return false;
-    }
-    const auto bins = static_cast<std::size_t>(grid.rows) * static_cast<std::size_t>(grid.columns);
-    const std::vector<int> firstSegment = file.read<int>("Id_of_first_segment_in_a_bin", 0, bins);
-    const std::vector<short> segmentCount = file.read<short>("N_segments_in_a_bin", 0, bins);
-    if (!file.ok()) {
-        return false;
-    }
-    grid.forEachIn(box, [&](int bin, double west, double south) {
-        const auto segments =
-            static_cast<std::size_t>(static_cast<std::uint16_t>(segmentCount[bin]));
-        const auto first = static_cast<std::size_t>(firstSegment[bin]);
-        const std::vector<short> counts =
-            file.read<short>("N_points_for_a_segment", first, segments);
-        const std::vector<short> levels =
-            file.read<short>("Hierarchial_level_of_a_segment", first, segments);
-        const std::vector<int> firstPoint =
-            file.read<int>("Id_of_first_point_in_a_segment", first, segments);
-        for (std::size_t s = 0; s < segments && file.ok(); ++s) {
-            const auto n = static_cast<std::size_t>(static_cast<std::uint16_t>(counts[s]));
-            if (levels[s] != 1 || n < 2) { // 1: between countries
-                continue;
-            }
-            const auto start = static_cast<std::size_t>(firstPoint[s]);
-            const std::vector<short> lons =
-                file.read<short>("Relative_longitude_from_SW_corner_of_bin", start, n);
-            const std::vector<short> lats =
-                file.read<short>("Relative_latitude_from_SW_corner_of_bin", start, n);
-            if (!file.ok()) {
-                break;
-            }
-            std::vector<LonLat> points;
-            points.reserve(n);
-            for (std::size_t p = 0; p < n; ++p) {
-                points.push_back(
-                    {west + static_cast<std::uint16_t>(lons[p]) / kFraction * grid.size,
-                     south + static_cast<std::uint16_t>(lats[p]) / kFraction * grid.size});
-            }
-            if (overlaps(points, box)) {
-                out.borders.push_back(std::move(points));
-            }
-        }
-    });
-    return file.ok();
-}
-
-// The resolutions to try: the coarsest fine enough first, then finer ones,
-// then coarser ones.
-std::vector<char> resolutionOrder(double pixelsPerDegree) {
-    const double pixelKm = kKmPerDegree / std::max(pixelsPerDegree, 1e-6);
-    std::size_t chosen = kResolutions.size() - 1;
-    for (std::size_t i = 0; i < kResolutions.size(); ++i) {
-        if (kResolutions[i].km <= 2.0 * pixelKm) {
-            chosen = i;
-            break;
+            });
+        if (!read) {
+            return false;
         }
     }
-    std::vector<char> order;
-    for (std::size_t i = chosen; i < kResolutions.size(); ++i) {
-        order.push_back(kResolutions[i].letter);
-    }
-    for (std::size_t i = chosen; i-- > 0;) {
-        order.push_back(kResolutions[i].letter);
-    }
-    return order;
+    return true;
 }
 
 } // namespace
 
-bool loadGeography(const std::string& dir, const GeoBox& box, double pixelsPerDegree,
-                   Geography& out, std::string& error) {
-    out = Geography{};
-    const std::vector<char> order = resolutionOrder(pixelsPerDegree);
-    const std::filesystem::path base(dir);
-    bool shores = false;
-    for (char letter : order) {
-        const std::filesystem::path path = base / (std::string("binned_GSHHS_") + letter + ".nc");
-        if (std::filesystem::is_regular_file(path)) {
-            Geography read;
-            if (readShores(path.string(), box, read)) {
-                out.land = std::move(read.land);
-                out.coasts = std::move(read.coasts);
-                shores = true;
-                break;
-            }
-        }
+Geography loadGeography(std::span<const std::uint8_t> asset, const GeoBox& box,
+                        double pixelsPerDegree) {
+    Geography out;
+    std::vector<LayerIndex> layers;
+    if (!coast::readIndex(asset, layers)) {
+        return out;
     }
-    if (!shores) {
-        error = "keine lesbaren Küstenlinien (binned_GSHHS_*.nc) in " + dir;
-        return false;
+    const int wanted = wantedRank(pixelsPerDegree);
+    if (!read(layersFor(layers, Kind::Shores, wanted), box, out) ||
+        !read(layersFor(layers, Kind::Borders, wanted), box, out)) {
+        return Geography{};
     }
-    for (char letter : order) {
-        const std::filesystem::path path = base / (std::string("binned_border_") + letter + ".nc");
-        if (std::filesystem::is_regular_file(path)) {
-            Geography read;
-            if (readBorders(path.string(), box, read)) {
-                out.borders = std::move(read.borders);
-                break;
-            }
-        }
-    }
-    return true;
+    return out;
+}
+
+Geography loadGeography(const GeoBox& box, double pixelsPerDegree) {
+    return loadGeography(coast::builtIn(), box, pixelsPerDegree);
 }
 
 } // namespace qrb::map

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// Coastlines and country borders from the binned GSHHG files GMT uses
-// (Debian: gmt-gshhg-low and friends), read with libnetcdf.
+// Coastlines and country borders from the asset compiled into the program
+// (map/coast_asset.h).
 
-#include <string>
+#include <cstdint>
+#include <span>
 #include <vector>
 
 namespace qrb::map {
@@ -31,10 +32,12 @@ struct Geography {
     std::vector<std::vector<LonLat>> borders; // borders between countries
 };
 
-// Reads what lies in box from the files in dir, in the coarsest resolution
-// that still looks smooth at pixelsPerDegree. False with the reason in error
-// when no file can be read.
-bool loadGeography(const std::string& dir, const GeoBox& box, double pixelsPerDegree,
-                   Geography& out, std::string& error);
+// What lies in box, in the coarsest resolution that still looks smooth at
+// pixelsPerDegree where the asset holds it, else in the finest it holds
+// there. Empty where the asset is damaged (the build checks the one compiled
+// in).
+Geography loadGeography(std::span<const std::uint8_t> asset, const GeoBox& box,
+                        double pixelsPerDegree);
+Geography loadGeography(const GeoBox& box, double pixelsPerDegree);
 
 } // namespace qrb::map

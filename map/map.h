@@ -27,10 +27,6 @@ namespace qrb::map {
 // Band index as in scoring/bands.h; kAllBands keeps the contacts of every band.
 inline constexpr int kAllBands = -1;
 
-// Where the coastlines are looked for: the files of Debian's gmt-gshhg-low
-// (and -high, -full when installed).
-inline constexpr std::string_view kDefaultCoastDir = "/usr/share/gmt-gshhg";
-
 // A locator square: field letters A..R east and north, square digits 0..9.
 struct Square {
     int fieldLon = 0; // 0..17, 20 degrees each from 180 W
@@ -110,13 +106,10 @@ struct MapInput {
     int widthPx = 1754; // A4 landscape at 150 dpi
     int heightPx = 1240;
     double dpi = 150.0; // text sizes and line widths are given in points
-    std::string coastDir = std::string(kDefaultCoastDir);
 };
 
-// The drawing of the map in pixels of in.widthPx x in.heightPx. Reads the
-// coastlines and borders from in.coastDir; when they cannot be read, the map
-// is drawn without them and a note goes once per program run to standard
-// error (scene.coastlines is then false).
+// The drawing of the map in pixels of in.widthPx x in.heightPx, with the
+// coastlines and borders compiled into the program.
 Scene drawMap(const MapInput& in);
 
 // Writes the map as an SVG file. False with the reason in error when the

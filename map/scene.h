@@ -96,7 +96,6 @@ struct Scene {
     std::vector<Primitive> map;
     std::vector<Primitive> overlay;
     std::string description; // one line naming the map, for a document's title
-    bool coastlines = false; // whether coastlines and borders could be read
 };
 
 // The font family every backend asks for (Debian: fonts-liberation).

@@ -9,6 +9,7 @@ packages=(
   clang clang-format clang-tidy libclang-rt-14-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev libcups2-dev
   libexpat1-dev libxlsxwriter-dev python3-openpyxl
+  # the map: coastlines baked at build time (never needed at run time), the SVG drawn in its test
   libnetcdf-dev gmt-gshhg-low librsvg2-bin
   fonts-liberation
   xvfb xauth xdotool
@@ -17,6 +18,9 @@ packages=(
   groff-base man-db python3-debian
   weston qt6-wayland
   g++-mingw-w64-x86-64 wine wine64 nsis zip ghostscript
+  # the page: the WebAssembly toolchain, the font subsets, the browser its tests drive
+  wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 lld-14 fonttools
+  chromium nlohmann-json3-dev
 )
 
 missing=()

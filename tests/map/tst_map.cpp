@@ -2,6 +2,9 @@
 // The map of the worked squares: what the tally keeps, where the picture
 // shows what, and the files it is written to.
 
+#include "map/bake/gshhg_source.h"
+#include "map/coast_asset.h"
+#include "map/geography.h"
 #include "map/map.h"
 #include "map/qt/qt_map.h"
 #include "map/svg.h"
@@ -15,8 +18,6 @@
 #include <QTest>
 #include <QXmlStreamReader>
 #include <cmath>
-#include <iostream>
-#include <sstream>
 
 using namespace qrb::map;
 
@@ -86,6 +87,28 @@ Pt insideSquare(const Scene& scene, const char* name) {
     return scene.projection(s.west() + 0.3, s.south() + 0.2);
 }
 
+// A made-up shore layer: in each bin held one closed ring just inside the
+// bin's edge, a triangle or a square, so that a piece tells its layer.
+coast::Layer ringLayer(char resolution, int binMinutes, int firstRow, int rowCount, int firstColumn,
+                       int columnCount, std::uint32_t corners) {
+    coast::Layer layer;
+    layer.resolution = resolution;
+    layer.binMinutes = binMinutes;
+    layer.bits = 4;
+    layer.columns = 360 * 60 / binMinutes;
+    layer.rows = 180 * 60 / binMinutes;
+    layer.firstRow = firstRow;
+    layer.rowCount = rowCount;
+    layer.firstColumn = firstColumn;
+    layer.columnCount = columnCount;
+    const std::vector<coast::QPoint> square{{1, 1}, {15, 1}, {15, 15}, {1, 15}};
+    coast::Piece ring;
+    ring.points.assign(square.begin(), square.begin() + corners);
+    layer.bins.assign(static_cast<std::size_t>(rowCount) * static_cast<std::size_t>(columnCount),
+                      coast::Bin{0, {ring}});
+    return layer;
+}
+
 } // namespace
 
 class TstMap : public QObject {
@@ -105,7 +128,6 @@ private slots:
     void initTestCase() {
         QVERIFY(dir_.isValid());
         scene_ = drawMap(input_);
-        QVERIFY2(scene_.coastlines, "coastlines missing (Debian: gmt-gshhg-low)");
         // Best points of the 144 MHz squares run from 4 (JO62) to 33 (IO91).
         classes_ = qrb::map::pointClasses(4, 33);
         std::string error;
@@ -373,26 +395,90 @@ private slots:
         QCOMPARE(error.empty(), written);
     }
 
-    // Without the coastline files the map is drawn all the same, and says
-    // so once.
-    void withoutCoastlines() {
-        MapInput in = sampleInput();
-        in.coastDir = dir_.filePath(QStringLiteral("no-such-dir")).toStdString();
-        std::ostringstream err;
-        std::streambuf* old = std::cerr.rdbuf(err.rdbuf());
-        const Scene first = drawMap(in);
-        const Scene second = drawMap(in);
-        std::cerr.rdbuf(old);
-        QVERIFY(!first.coastlines);
-        QVERIFY(!second.coastlines);
-        const QString said = QString::fromStdString(err.str());
-        QCOMPARE(said.count(QLatin1Char('\n')), 1);
-        QVERIFY(said.contains(QStringLiteral("gmt-gshhg-low")));
-        for (const Primitive& p : first.map) {
-            QVERIFY(!std::holds_alternative<FillArea>(p));
+    // The asset compiled in reads back as the GSHHG files it was baked from,
+    // at the asset's own grid and region.
+    void assetRoundTrip_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("file");
+        for (const char* res : {"c", "l", "i"}) {
+            QTest::newRow((std::string("shores ") + res).c_str())
+                << 0 << QStringLiteral("binned_GSHHS_%1.nc").arg(QLatin1String(res));
+            QTest::newRow((std::string("borders ") + res).c_str())
+                << 1 << QStringLiteral("binned_border_%1.nc").arg(QLatin1String(res));
         }
-        QCOMPARE(first.projection.x0, scene_.projection.x0);
-        QCOMPARE(static_cast<int>(first.map.size()) > 6, true);
+    }
+    void assetRoundTrip() {
+        QFETCH(int, kind);
+        QFETCH(QString, file);
+        std::vector<coast::Layer> layers;
+        QVERIFY(coast::decode(coast::builtIn(), layers));
+        const char resolution = file.toLatin1().at(file.size() - 4);
+        const auto held = std::find_if(layers.begin(), layers.end(), [&](const coast::Layer& l) {
+            return static_cast<int>(l.kind) == kind && l.resolution == resolution;
+        });
+        QVERIFY(held != layers.end());
+        const double size = held->binDegrees();
+        coast::Region region;
+        region.west = held->firstColumn * size;
+        region.east = region.west + held->columnCount * size;
+        region.north = 90.0 - held->firstRow * size;
+        region.south = region.north - held->rowCount * size;
+        coast::Layer source;
+        std::string error;
+        QVERIFY2(coast::readGshhg(QRB_GSHHG_DIR "/" + file.toStdString(), held->kind, resolution,
+                                  held->bits, region, source, error),
+                 error.c_str());
+        QVERIFY(source == *held);
+    }
+
+    // An asset cut short anywhere is refused whole, and a map drawn from it
+    // has no coastlines rather than half of them.
+    void assetCutShort() {
+        const std::span<const std::uint8_t> asset = coast::builtIn();
+        std::vector<coast::Layer> layers;
+        for (const std::size_t size : {std::size_t{0}, std::size_t{5}, std::size_t{12},
+                                       std::size_t{40}, asset.size() / 2, asset.size() - 1}) {
+            QVERIFY(!coast::decode(asset.first(size), layers));
+            const Geography geo =
+                loadGeography(asset.first(size), GeoBox{-180.0, 180.0, -90.0, 90.0}, 4.0);
+            QVERIFY(geo.land.empty() && geo.coasts.empty() && geo.borders.empty());
+        }
+        QVERIFY(coast::decode(asset, layers));
+    }
+
+    // Each bin of a map from one resolution: the finer one where it is held
+    // and the scale asks for it, the coarser one round it.
+    void resolutions_data() {
+        QTest::addColumn<double>("west");
+        QTest::addColumn<double>("east");
+        QTest::addColumn<double>("pixelsPerDegree");
+        QTest::addColumn<int>("coarse");
+        QTest::addColumn<int>("fine");
+        // Coarse 20-degree bins round the earth; fine 5-degree ones from 0
+        // to 20 E, 50 to 70 N. The boxes run from 52 to 58 N.
+        QTest::newRow("close-up inside") << 6.0 << 14.0 << 200.0 << 0 << 4;
+        QTest::newRow("close-up across the edge") << 16.0 << 24.0 << 200.0 << 1 << 2;
+        QTest::newRow("close-up outside") << 22.0 << 38.0 << 200.0 << 1 << 0;
+        QTest::newRow("small scale inside") << 6.0 << 14.0 << 4.0 << 1 << 0;
+        QTest::newRow("once round the earth west") << -365.0 << -345.0 << 200.0 << 1 << 6;
+    }
+    void resolutions() {
+        QFETCH(double, west);
+        QFETCH(double, east);
+        QFETCH(double, pixelsPerDegree);
+        QFETCH(int, coarse);
+        QFETCH(int, fine);
+        const std::vector<std::uint8_t> asset = coast::encode(
+            {ringLayer('c', 1200, 0, 9, 0, 18, 3), ringLayer('i', 300, 4, 4, 0, 4, 4)});
+        const Geography geo = loadGeography(asset, GeoBox{west, east, 52.0, 58.0}, pixelsPerDegree);
+        int coarseRings = 0;
+        int fineRings = 0;
+        for (const std::vector<LonLat>& coast : geo.coasts) {
+            (coast.size() == 3 ? coarseRings : fineRings) += 1;
+        }
+        QCOMPARE(coarseRings, coarse);
+        QCOMPARE(fineRings, fine);
+        QCOMPARE(static_cast<int>(geo.land.size()), coarse + fine);
     }
 
     // A page of a PDF or printout: the map fills the rectangle it is given.

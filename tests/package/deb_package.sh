@@ -64,6 +64,11 @@ depends=$(field Depends)
     fail "Depends lacks the shared libraries: $depends"
 # A native window on Wayland desktops.
 [[ $(field Recommends) == *qt6-wayland* ]] || fail "Recommends lacks qt6-wayland: $(field Recommends)"
+# The map's coastlines are compiled in: neither GSHHG's files nor libnetcdf at run time.
+for relation in Depends Recommends Suggests; do
+    [[ $(field "$relation") != *netcdf* && $(field "$relation") != *gshhg* ]] ||
+        fail "$relation names libnetcdf or the coastline data: $(field "$relation")"
+done
 
 echo "== contents"
 dpkg-deb -x "$deb" "$work/root"
@@ -73,6 +78,8 @@ for file in usr/bin/qrb-punkte "usr/share/applications/$id.desktop" \
     usr/share/man/man1/qrb-punkte.1.gz usr/share/doc/qrb-punkte/copyright; do
     [[ -f $work/root/$file ]] || fail "the package lacks /$file"
 done
+grep -q "^Files: map/coastlines.bin" "$work/root/usr/share/doc/qrb-punkte/copyright" ||
+    fail "the copyright file does not name the coastlines (GSHHG) compiled in"
 desktop-file-validate "$work/root/usr/share/applications/$id.desktop" ||
     fail "desktop-file-validate refuses the desktop entry"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/$id.metainfo.xml" ||

@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Runs the scenario runner on FILES (comma-separated) and fails unless its
-# standard output equals the file EXPECTED and its exit status is STATUS.
+# Runs the scenario runner on FILES (comma-separated), after its OPTIONS
+# (comma-separated, may be empty), and fails unless its standard output
+# equals the file EXPECTED and its exit status is STATUS.
 string(REPLACE "," ";" files "${FILES}")
+string(REPLACE "," ";" options "${OPTIONS}")
 execute_process(
-  COMMAND ${RUNNER} ${files}
+  COMMAND ${RUNNER} ${options} ${files}
   OUTPUT_VARIABLE output
   ERROR_VARIABLE errors
   RESULT_VARIABLE status)

@@ -120,6 +120,10 @@ FileOutcome runScenarioFile(const QString& path, Tally& tally, const LineSink& e
             break;
         }
     }
+    for (const QString& problem : session.finish()) {
+        emitLine(QStringLiteral("%1: %2").arg(path, problem));
+        ++tally.failed;
+    }
     return FileOutcome::Ran;
 }
 

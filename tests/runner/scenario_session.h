@@ -14,6 +14,7 @@
 #include "tests/runner/window_probe.h"
 
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 
@@ -52,6 +53,10 @@ public:
     // Executes one command as a scenario line would. A dump writes its lines
     // (each indented by two blanks) to the sink.
     Outcome execute(const Command& command, const LineSink& dumpLine);
+
+    // Once every line of a file has run: what went wrong besides the
+    // expectations ("expected WANT, got GOT"), each one a failure.
+    virtual QStringList finish() { return {}; }
 
 protected:
     // Whether the window has a control of that name (click and type).

@@ -4,16 +4,39 @@
 # headless X server of its own. The runner's report and exit status are
 # passed on unchanged.
 #
-# Usage: scenario.sh WINDOWS_BUILD_DIR FILE.scn...
+# Usage: scenario.sh WINDOWS_BUILD_DIR [--dpi N] [--look] FILE.scn...
+#   --dpi N  the screen's dpi for these runs (96 is 100 %), set in the prefix
+#            and set back to 96 afterwards
+#   --look   the runner checks the window as drawn after each file
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=../../scripts/win/wine_env.sh
 source "$here/../../scripts/win/wine_env.sh"
-build=$(cd "${1:?usage: scenario.sh WINDOWS_BUILD_DIR FILE.scn...}" && pwd)
+build=$(cd "${1:?usage: scenario.sh WINDOWS_BUILD_DIR [--dpi N] [--look] FILE.scn...}" && pwd)
 shift
+dpi=""
+options=()
+while (($# > 0)); do
+    case $1 in
+    --dpi) dpi=${2:?--dpi needs a number} && shift 2 ;;
+    --look) options+=(--look) && shift ;;
+    *) break ;;
+    esac
+done
 runner=$build/tests/win/runner/qrb-scenario.exe
 [[ -x $runner ]] || { echo "FAIL: no $runner (preset windows)" >&2; exit 1; }
-trap wine_env_cleanup EXIT
+# Each program reads the dpi when it starts; the prefix is shared, so it is
+# set for these runs only (the Wine tests take turns).
+set_dpi() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f > /dev/null 2>&1
+}
+finish() {
+    if [[ -n $dpi ]]; then
+        set_dpi 96 || true
+    fi
+    wine_env_cleanup
+}
+trap finish EXIT
 # The display the window tests share (display.sh), when it runs; otherwise
 # one of its own. The tests take turns, so no other window takes the
 # keyboard focus away.
@@ -24,9 +47,12 @@ if [[ -f $shared ]] && kill -0 "$(sed -n 2p "$shared")" 2> /dev/null; then
     export DISPLAY
 fi
 wine_env_init "$build" display
+if [[ -n $dpi ]]; then
+    set_dpi "$dpi" || { echo "FAIL: could not set the prefix to $dpi dpi" >&2; exit 1; }
+fi
 status=0
 for file in "$@"; do
     # Wine reads the file by its name in the current folder (drive Z: is /).
-    (cd "$(dirname "$file")" && wine "$runner" "$(basename "$file")") || status=$?
+    (cd "$(dirname "$file")" && wine "$runner" "${options[@]}" "$(basename "$file")") || status=$?
 done
 exit "$status"
