@@ -3,10 +3,12 @@
 
 #include "icon/app_icon.h"
 
+#include <QApplication>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
+#include <QToolTip>
 #include <QWidget>
 
 namespace look {
@@ -53,6 +55,16 @@ void drawFocus(QPainter& painter, const QWidget* widget, const QRect& around,
     focus.rect = around;
     focus.backgroundColor = background;
     widget->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, widget);
+}
+
+void useAsApplicationFont(const QFont& font) {
+    // The desktop's, as they were before the first window changed them.
+    static const QFont tooltips = QToolTip::font();
+    static const QFont menus = QApplication::font("QMenu");
+    // Only the default: the fonts the desktop gives classes of widgets stay.
+    QGuiApplication::setFont(font);
+    QToolTip::setFont(tooltips);
+    QApplication::setFont(menus, "QMenu");
 }
 
 int twipsToPixels(const QWidget* widget, int twips) {

@@ -46,6 +46,14 @@ private:
 void drawFocus(QPainter& painter, const QWidget* widget, const QRect& around,
                const QColor& background);
 
+// Makes the window's font the application's. Qt's controls lay out their
+// text in the application's font before they take their own (an entry field
+// does so as it is made, empty), and every font costs its first use: with the
+// window's font as the application's, that is one the window shows anyway.
+// What Qt shows by itself keeps the desktop's font: tooltips and context
+// menus.
+void useAsApplicationFont(const QFont& font);
+
 // Twips (1/1440 inch) to pixels at the widget's logical dpi.
 int twipsToPixels(const QWidget* widget, int twips);
 

@@ -3,6 +3,7 @@
 
 #include <QAccessible>
 #include <QScreen>
+#include <QToolTip>
 #include <algorithm>
 
 namespace {
@@ -15,6 +16,8 @@ PrintNotice::PrintNotice() : QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHi
     setObjectName(QStringLiteral("printNotice"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
+    // It looks like a tooltip, in the tooltip's font too.
+    setFont(QToolTip::font());
     setForegroundRole(QPalette::ToolTipText);
     setBackgroundRole(QPalette::ToolTipBase);
     setAutoFillBackground(true);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/program.h"
 
+#include "app/font_config.h"
 #include "app/telvor.h"
 #include "qrb_version.h"
 
@@ -203,6 +204,7 @@ QStringList commandLineArguments(int argc, char** argv) {
 }
 
 int runWindow(int& argc, char** argv, void (*beforeStart)(QWidget&)) {
+    loadFontConfiguration();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationVersion(QStringLiteral(QRB_VERSION));
     // Lets the desktop match the window to its menu entry and icon.

@@ -67,6 +67,17 @@ void Telvor::start() {
     apply(session_.start());
 }
 
+// The icon, drawn at three sizes, goes to the desktop once the window has
+// been painted: the first sight of the window need not wait for it.
+void Telvor::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    if (!painted_) {
+        painted_ = true;
+        QMetaObject::invokeMethod(
+            this, [this] { setWindowIcon(look::windowIcon()); }, Qt::QueuedConnection);
+    }
+}
+
 void Telvor::closeEvent(QCloseEvent* event) {
     event->accept();
     apply(session_.close());

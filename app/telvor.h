@@ -45,6 +45,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -74,6 +75,8 @@ private:
     std::unique_ptr<PrintNotice> printNotice_;
     std::array<QWidget*, qrb::layout::kControlCount> widgets_{};
     QButtonGroup* bandGroup_ = nullptr;
+    // Whether the window was painted: its icon is drawn after that.
+    bool painted_ = false;
     // Set while the session's state is shown: the focus moves this makes are
     // the session's own and go back to it.
     bool applying_ = false;

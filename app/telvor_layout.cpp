@@ -101,8 +101,9 @@ void Telvor::buildControls() {
         QString::fromLatin1(kWindow.name.data(), static_cast<qsizetype>(kWindow.name.size())));
     setWindowTitle(fromView(kWindow.caption));
     setAccessibleName(windowTitle());
-    setWindowIcon(look::windowIcon());
-    setFont(makeFont(kWindow.fontFace, kWindow.fontSize));
+    const QFont font = makeFont(kWindow.fontFace, kWindow.fontSize);
+    look::useAsApplicationFont(font);
+    setFont(font);
     look::setBackColor(this, kWindow.backColor);
     setFixedSize(look::twipsToPixels(this, kWindow.width),
                  look::twipsToPixels(this, kWindow.height));

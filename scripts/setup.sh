@@ -8,6 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config python3
   clang clang-format clang-tidy libclang-rt-14-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libqt6printsupport6 qt6-qpa-plugins libgl-dev libcups2-dev
+  libfontconfig-dev
   libexpat1-dev libxlsxwriter-dev python3-openpyxl
   # the map: coastlines baked at build time (never needed at run time), the SVG drawn in its test
   libnetcdf-dev gmt-gshhg-low librsvg2-bin
