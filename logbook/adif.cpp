@@ -268,6 +268,9 @@ std::string* contactField(std::string_view name, Record& record) {
         if (wordIs<std::uint64_t>(n, "SAT_NAME")) {
             return &record.satName;
         }
+        if (wordIs<std::uint64_t>(n, "QSL_RCVD")) {
+            return &record.qslReceived;
+        }
         return wordIs<std::uint64_t>(n, "OPERATOR") ? &record.operatorCall : nullptr;
     case 9: // PROP_MODE, as PROP_MOD and ROP_MODE
         return wordIs<std::uint64_t>(n, "PROP_MOD") && wordIs<std::uint64_t>(n + 1, "ROP_MODE")
@@ -277,10 +280,19 @@ std::string* contactField(std::string_view name, Record& record) {
         return wordIs<std::uint64_t>(n, "GRIDSQUA") && wordIs<std::uint16_t>(n + 8, "RE")
                    ? &record.locator
                    : nullptr;
-    case 13: // MY_GRIDSQUARE, as MY_GRIDS and IDSQUARE
-        return wordIs<std::uint64_t>(n, "MY_GRIDS") && wordIs<std::uint64_t>(n + 5, "IDSQUARE")
-                   ? &record.ownLocator
-                   : nullptr;
+    case 13: // MY_GRIDSQUARE, LOTW_QSL_RCVD, EQSL_QSL_RCVD: the first eight and the last eight
+        if (wordIs<std::uint64_t>(n, "MY_GRIDS") && wordIs<std::uint64_t>(n + 5, "IDSQUARE")) {
+            return &record.ownLocator;
+        }
+        if (wordIs<std::uint64_t>(n + 5, "QSL_RCVD")) {
+            if (wordIs<std::uint64_t>(n, "LOTW_QSL")) {
+                return &record.lotwReceived;
+            }
+            if (wordIs<std::uint64_t>(n, "EQSL_QSL")) {
+                return &record.eqslReceived;
+            }
+        }
+        return nullptr;
     case 16: // STATION_CALLSIGN, as STATION_ and CALLSIGN
         return wordIs<std::uint64_t>(n, "STATION_") && wordIs<std::uint64_t>(n + 8, "CALLSIGN")
                    ? &record.stationCall
@@ -302,6 +314,9 @@ void clearContact(Record& record) {
     record.operatorCall.clear();
     record.propMode.clear();
     record.satName.clear();
+    record.qslReceived.clear();
+    record.lotwReceived.clear();
+    record.eqslReceived.clear();
     record.duplicate = false;
 }
 

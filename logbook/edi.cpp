@@ -131,6 +131,9 @@ void EdiReader::contactLine(std::string_view line, Record& record) const {
     record.operatorCall.clear();
     record.propMode.clear();
     record.satName.clear();
+    record.qslReceived.clear();
+    record.lotwReceived.clear();
+    record.eqslReceived.clear();
     record.duplicate = false;
     record.ownLocator.assign(own_);
     record.band.assign(band_);

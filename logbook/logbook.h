@@ -42,6 +42,11 @@ struct Record {
     std::string operatorCall; // OPERATOR (ADIF, ADX)
     std::string propMode;     // PROP_MODE (ADIF, ADX): "SAT" for a satellite contact
     std::string satName;      // SAT_NAME (ADIF, ADX)
+    // Whether the other station's confirmation came in (ADIF, ADX): by card,
+    // through LoTW and through eQSL; "Y" or "V" when it did.
+    std::string qslReceived;  // QSL_RCVD
+    std::string lotwReceived; // LOTW_QSL_RCVD
+    std::string eqslReceived; // EQSL_QSL_RCVD
     bool duplicate = false;   // EDI: a "D" in the 15th field
 };
 

@@ -1,27 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // qrb-score: scores whole logbooks (ADIF, ADX, EDI) for the EU-UKW-Diplom,
 // every contact by the window's rules, as a text log or as CSV.
-#include "logbook/logbook.h"
 #include "map/map.h"
-#include "qrb-score/contact.h"
-#include "qrb-score/csv_writer.h"
-#include "qrb-score/fd_input.h"
 #include "qrb-score/file_list.h"
-#include "qrb-score/output_buffer.h"
 #include "qrb-score/platform.h"
 #include "qrb-score/print_report.h"
-#include "qrb-score/report.h"
-#include "qrb-score/text_log.h"
-#include "qrb-score/xlsx_writer.h"
 #include "qrb_version.h"
+#include "report/contact.h"
+#include "report/csv_writer.h"
+#include "report/map_sink.h"
+#include "report/output_buffer.h"
+#include "report/printout.h"
+#include "report/report.h"
+#include "report/run.h"
+#include "report/text_log.h"
+#include "report/xlsx/xlsx_writer.h"
 
-#include <array>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,16 +26,15 @@
 
 namespace {
 
-using qrb::score::ContactScore;
-using qrb::score::ContactScorer;
+namespace report = qrb::report;
 
 constexpr int kExitRead = 1;
 constexpr int kExitUsage = 2;
 
 constexpr std::string_view kUsage =
-    "Aufruf: qrb-score [--own LOC] [--unique] [--no-sat] [--format text|csv]\n"
-    "                 [--print | --pdf DATEI] [--xlsx DATEI] [--map DATEI|page] [--band B]\n"
-    "                 LOG...\n";
+    "Aufruf: qrb-score [--own LOC] [--unique] [--no-sat] [--confirmed]\n"
+    "                 [--format text|csv] [--print | --pdf DATEI] [--xlsx DATEI]\n"
+    "                 [--map DATEI|page] [--band B] LOG...\n";
 
 constexpr std::string_view kHelp =
     "Wertet Logbücher für das EU-UKW-Diplom aus: jede Verbindung wird nach denselben\n"
@@ -54,12 +50,16 @@ constexpr std::string_view kHelp =
     "                     Block schon gewertet) nicht werten; sonst markiert\n"
     "  --no-sat           Verbindungen über Satellit (PROP_MODE SAT, SAT_NAME)\n"
     "                     nicht werten; sonst markiert\n"
+    "  --confirmed        nur bestätigte Verbindungen werten (QSL_RCVD,\n"
+    "                     LOTW_QSL_RCVD oder EQSL_QSL_RCVD ist Y oder V), die\n"
+    "                     übrigen gezählt, nicht aufgeführt; sonst markiert.\n"
+    "                     EDI-Logs enthalten keine Bestätigungen\n"
     "  --format text      Protokoll je Station und eigenem Locator: Zeile wie im\n"
     "                     Fenster mit Rufzeichen, Datum und Zeit, Bandtabelle und\n"
     "                     Summe; danach die nicht gewerteten Verbindungen (Vorgabe)\n"
     "  --format csv       eine Zeile je Verbindung (RFC 4180), Spalten\n"
     "                     file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,\n"
-    "                     reason,station,repeat,satellite\n"
+    "                     reason,station,repeat,satellite,confirmed\n"
     "  --print            das Protokoll auf dem Standarddrucker ausgeben\n"
     "  --pdf DATEI        das Protokoll als PDF in DATEI schreiben\n"
     "  --xlsx DATEI       zusätzlich eine Arbeitsmappe (Tabellenblätter\n"
@@ -83,14 +83,14 @@ enum class OutputFormat { Text, Csv };
 
 struct Options {
     std::optional<std::string> own;
-    qrb::score::Report::Rules rules;
+    report::Report::Rules rules;
     std::optional<std::string> xlsx;
     OutputFormat format = OutputFormat::Text;
     bool print = false;
     std::optional<std::string> pdf;
     std::optional<std::string> map;
     bool mapPage = false; // --map=page: the map as the first printed page
-    int mapBand = qrb::map::kAllBands;
+    int mapBand = report::kAllBands;
     std::vector<std::string> logs;
 };
 
@@ -107,13 +107,13 @@ int usageError(const std::string& message) {
 
 // The band index of a band button's caption, kAllBands for none.
 int bandOfCaption(std::string_view caption) {
-    const std::u16string wide = qrb::score::decodeUtf8(caption);
+    const std::u16string wide = report::decodeUtf8(caption);
     for (std::size_t i = 0; i < qrb::kBands.size(); ++i) {
         if (qrb::kBands[i].caption == wide) {
             return static_cast<int>(i);
         }
     }
-    return qrb::map::kAllBands;
+    return report::kAllBands;
 }
 
 // The options, or the exit status when there is nothing more to do.
@@ -143,8 +143,10 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
             options.print = true;
             continue;
         }
-        if (arg == "--unique" || arg == "--no-sat") {
-            (arg == "--unique" ? options.rules.unique : options.rules.noSat) = true;
+        if (arg == "--unique" || arg == "--no-sat" || arg == "--confirmed") {
+            (arg == "--unique"   ? options.rules.unique
+             : arg == "--no-sat" ? options.rules.noSat
+                                 : options.rules.confirmed) = true;
             continue;
         }
         // Options with a value: "--own LOC" or "--own=LOC".
@@ -179,7 +181,7 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
             }
         } else if (name == "--band") {
             options.mapBand = bandOfCaption(*value);
-            if (options.mapBand == qrb::map::kAllBands) {
+            if (options.mapBand == report::kAllBands) {
                 return usageError("--band " + *value + ": kein Band des Diploms");
             }
         } else if (*value == "text" || *value == "csv") {
@@ -198,7 +200,7 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
     if (options.mapPage && !options.print && !options.pdf) {
         return usageError("--map=page setzt die Karte vor den Druck: nur mit --print oder --pdf");
     }
-    if (options.mapBand != qrb::map::kAllBands && !options.map && !options.mapPage) {
+    if (options.mapBand != report::kAllBands && !options.map && !options.mapPage) {
         return usageError("--band gilt der Karte: nur mit --map");
     }
     if (options.logs.empty()) {
@@ -207,25 +209,11 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
     return std::nullopt;
 }
 
-std::string systemError(int error) {
-    switch (error) {
-    case ENOENT:
-        return "Datei nicht gefunden";
-    case EACCES:
-        return "keine Leseberechtigung";
-    case EISDIR:
-        return "ist ein Verzeichnis";
-    default:
-        return std::strerror(error);
-    }
-}
-
 // A progress line on a terminal while a file takes longer than a second.
 class Progress {
 public:
-    Progress(std::string_view file, const std::uint64_t& contacts)
-        : file_(file), contacts_(contacts), enabled_(qrb::score::stderrIsTerminal()),
-          start_(Clock::now()) {}
+    explicit Progress(std::string_view file)
+        : file_(file), enabled_(qrb::score::stderrIsTerminal()), start_(Clock::now()) {}
     ~Progress() { clear(); }
     Progress(const Progress&) = delete;
     Progress& operator=(const Progress&) = delete;
@@ -238,7 +226,7 @@ public:
         }
     }
 
-    void update(std::uint64_t bytes) {
+    void update(std::uint64_t bytes, std::uint64_t contacts) {
         if (!enabled_) {
             return;
         }
@@ -251,136 +239,41 @@ public:
         shown_ = true;
         std::fprintf(stderr, "\rqrb-score: %s: %.1f MB gelesen, %llu Verbindungen\033[K",
                      file_.c_str(), static_cast<double>(bytes) / 1e6,
-                     static_cast<unsigned long long>(contacts_));
+                     static_cast<unsigned long long>(contacts));
     }
 
 private:
     using Clock = std::chrono::steady_clock;
     std::string file_;
-    const std::uint64_t& contacts_;
     bool enabled_;
     bool shown_ = false;
     Clock::time_point start_;
     Clock::time_point last_;
 };
 
-// Where the scored and skipped contacts go: the report that marks and counts
-// them, then CSV rows or the text log, and the workbook.
-struct Outputs {
-    qrb::score::Report* report = nullptr;
-    qrb::score::CsvWriter* csv = nullptr;
-    qrb::score::TextLog* text = nullptr;
-    qrb::score::XlsxWriter* xlsx = nullptr;
-};
-
-// Scores one logbook into the outputs. False (and a message) when it could
-// not be read to its end; the contacts before that are scored all the same.
-bool scoreFile(const std::string& name, ContactScorer& scorer, Outputs outputs) {
+// Scores one logbook. False (and a message) when it could not be read to its
+// end; the contacts before that are scored all the same.
+bool scoreLog(const std::string& name, report::LogScoring& scoring) {
     const qrb::score::InputFile file(name);
     if (file.fd() < 0) {
-        say(name + ": " + systemError(file.error()));
+        say(name + ": " + report::logFailureText({file.error(), {}}));
         return false;
     }
-
-    std::uint64_t contacts = 0;
-    Progress progress(name, contacts);
-    qrb::score::FdInput input(file.fd());
-    input.onBlock([&progress](std::uint64_t bytes) { progress.update(bytes); });
-    std::istream stream(&input);
-
-    qrb::logbook::ReadError openError;
-    const std::unique_ptr<qrb::logbook::Reader> reader =
-        qrb::logbook::openReader(stream, openError);
-    if (!reader) {
-        progress.clear();
-        const int failed = input.error();
-        say(name + ": " +
-            (failed != 0 ? systemError(failed) : qrb::logbook::readErrorText(openError)));
-        return false;
-    }
-    outputs.report->beginFile(name);
-    if (outputs.csv != nullptr) {
-        outputs.csv->beginFile(name);
-    }
-    if (outputs.xlsx != nullptr) {
-        outputs.xlsx->beginFile(name);
-    }
-    const qrb::logbook::Format format = reader->format();
-    // Contacts are read a batch at a time: the report looks up the calls of
-    // a whole batch in one go, so that the memory is asked for them together.
-    constexpr std::size_t kBatch = 16;
-    std::array<qrb::logbook::Record, kBatch> records;
-    ContactScore contact;
-    qrb::score::Marks marks;
-    for (bool more = true; more;) {
-        std::size_t held = 0;
-        while (held < kBatch && (more = reader->next(records[held]))) {
-            ++held;
-        }
-        outputs.report->expect(records.data(), held);
-        for (std::size_t k = 0; k < held; ++k) {
-            const qrb::logbook::Record& record = records[k];
-            ++contacts;
-            scorer.score(record, format, contact);
-            const std::size_t block = outputs.report->judge(record, contact, marks);
-            if (outputs.csv != nullptr) {
-                outputs.csv->row(record, contact, marks);
-            } else {
-                outputs.text->add(name, record, contact, marks, block);
-            }
-            if (outputs.xlsx != nullptr) {
-                outputs.xlsx->row(record, contact, marks);
-            }
-        }
-    }
+    qrb::score::FdSource source(file.fd());
+    Progress progress(name);
+    const report::LogOutcome outcome =
+        scoring.score(name, source, [&progress](std::uint64_t bytes, std::uint64_t contacts) {
+            progress.update(bytes, contacts);
+        });
     progress.clear();
-    if (input.error() != 0) {
-        say(name + ": " + systemError(input.error()));
-        return false;
+    if (outcome.withoutConfirmations) {
+        say(name + ": " + std::string(report::withoutConfirmationsText()));
     }
-    if (reader->error()) {
-        say(name + ": " + qrb::logbook::readErrorText(*reader->error()));
+    if (outcome.failure) {
+        say(name + ": " + report::logFailureText(*outcome.failure));
         return false;
     }
     return true;
-}
-
-class StdoutLines : public qrb::score::LineSink {
-public:
-    explicit StdoutLines(qrb::score::OutputBuffer& out) : out_(out) {}
-    void line(std::string_view text) override {
-        out_.write(text);
-        out_.put('\n');
-    }
-
-private:
-    qrb::score::OutputBuffer& out_;
-};
-
-// The text log kept for the printer, which lays the whole document out at once.
-class PrintLines : public qrb::score::LineSink {
-public:
-    void line(std::string_view text) override { lines.push_back(qrb::score::decodeUtf8(text)); }
-    std::vector<std::u16string> lines;
-};
-
-// The title on every printed page: station, own square and the dates of the
-// contacts; several blocks are named one after the other.
-std::u16string reportTitle(const qrb::score::Report& report) {
-    std::string title = "QRB-Punkte";
-    const std::vector<qrb::score::Block>& blocks = report.blocks();
-    constexpr std::size_t kNamed = 3;
-    for (std::size_t i = 0; i < blocks.size() && i < kNamed; ++i) {
-        title += i == 0 ? ": " : "; ";
-        title += qrb::score::stationText(blocks[i].station) + " " + blocks[i].square;
-    }
-    if (blocks.size() > kNamed) {
-        title += " und " + std::to_string(blocks.size() - kNamed) + " weitere";
-    }
-    if (const auto [first, last] = report.dateRange(); !first.empty()) {
-        title += ", " + first + (first == last ? std::string() : " bis " + last);
-    }
-    return qrb::score::decodeUtf8(title);
 }
 
 } // namespace
@@ -407,7 +300,7 @@ int main(int argc, char* argv[]) {
         say(std::string(noXlsx));
         return kExitUsage;
     }
-    ContactScorer scorer;
+    report::ContactScorer scorer;
     if (options.own && !scorer.setOwnLocator(*options.own)) {
         return usageError("--own " + *options.own + ": kein gültiger Locator");
     }
@@ -418,69 +311,78 @@ int main(int argc, char* argv[]) {
     for (const std::string& name : repeated) {
         say(name + ": schon genannt, wird nur einmal gelesen");
     }
-    qrb::score::OutputBuffer out(stdout);
+
+    // The outputs chosen: the text log (to standard output or the printer)
+    // or CSV rows, the workbook, the map.
+    qrb::score::FileSink toStdout(stdout);
+    report::OutputBuffer out(toStdout);
     const bool printing = options.print || options.pdf.has_value();
     const bool text = options.format == OutputFormat::Text;
-    qrb::score::Report report(options.rules, text || options.xlsx.has_value());
-    std::optional<qrb::score::XlsxWriter> xlsx;
-    if (options.xlsx) {
-        xlsx.emplace(*options.xlsx);
+    report::Report report(options.rules, text || options.xlsx.has_value());
+    report::LogScoring scoring(scorer, report);
+    qrb::score::TempScratch scratch;
+    report::ByteLines stdoutLines(out);
+    report::PrintLines printLines;
+    std::optional<report::CsvWriter> csv;
+    std::optional<report::TextLog> log;
+    if (text) {
+        log.emplace(printing ? static_cast<report::LineSink&>(printLines) : stdoutLines, report,
+                    scratch);
+        scoring.addWriter(*log);
+    } else {
+        csv.emplace(out);
+        scoring.addWriter(*csv);
     }
-    std::optional<qrb::score::ReportMap> map;
+    std::optional<report::XlsxWriter> xlsx;
+    if (options.xlsx) {
+        xlsx.emplace(*options.xlsx, qrb::score::workbookScratchFolder());
+        scoring.addWriter(*xlsx);
+    }
+    std::optional<report::ReportMap> map;
     if (options.map || options.mapPage) {
         map.emplace(options.mapBand);
         report.addSink(*map);
     }
-    Outputs outputs{&report, nullptr, nullptr, xlsx ? &*xlsx : nullptr};
-    if (!text) {
-        qrb::score::CsvWriter csv(out);
-        outputs.csv = &csv;
-        for (const std::string& log : logs) {
-            if (!scoreFile(log, scorer, outputs)) {
-                status = kExitRead;
-            }
-        }
-        // The table has no place for it: the remedy goes with the messages.
-        for (const std::string& file : report.filesWithoutOwn()) {
-            say(file + ": eigener Locator fehlt (--own LOC angeben)");
-        }
-    } else {
-        StdoutLines toStdout(out);
-        PrintLines toPrinter;
-        qrb::score::LineSink& sink =
-            printing ? static_cast<qrb::score::LineSink&>(toPrinter) : toStdout;
-        qrb::score::TextLog log(sink, report);
-        outputs.text = &log;
-        for (const std::string& name : logs) {
-            if (!scoreFile(name, scorer, outputs)) {
-                status = kExitRead;
-            }
-        }
-        if (const std::string failed = log.finish(); !failed.empty()) {
-            say(failed);
+
+    for (const std::string& name : logs) {
+        if (!scoreLog(name, scoring)) {
             status = kExitRead;
         }
-        if (printing && qrb::score::printReport(toPrinter.lines, reportTitle(report), options.pdf,
-                                                commandLine.argv()[0],
-                                                options.mapPage ? &*map : nullptr, report) != 0) {
+    }
+    if (csv) {
+        // The table has no place for it: the remedy goes with the messages.
+        for (const std::string& file : report.filesWithoutOwn()) {
+            say(file + ": " + std::string(report::withoutOwnText()));
+        }
+    }
+    if (log) {
+        if (const std::optional<report::TextLogFailure> failed = log->finish()) {
+            say(report::textLogFailureText(*failed));
+            status = kExitRead;
+        }
+        const std::u16string title = report::decodeUtf8(report::titleText(report.title()));
+        if (printing &&
+            qrb::score::printReport(printLines.lines, title, options.pdf, commandLine.argv()[0],
+                                    options.mapPage ? &*map : nullptr, report) != 0) {
             status = kExitRead;
         }
     }
     if (xlsx) {
-        if (const std::string failed = xlsx->finish(report); !failed.empty()) {
-            say(failed);
+        if (const std::optional<report::XlsxFailure> failed = xlsx->finish(report)) {
+            say(report::xlsxFailureText(*failed));
             status = kExitRead;
         }
     }
     if (map && options.map) {
-        if (const std::string failed = map->write(report, *options.map, commandLine.argv()[0]);
+        if (const std::string failed =
+                qrb::score::writeMapFile(map->input(report), *options.map, commandLine.argv()[0]);
             !failed.empty()) {
             say(failed);
             status = kExitRead;
         }
     }
     if (!out.flush()) {
-        say("Ausgabe: " + std::string(std::strerror(out.error())));
+        say("Ausgabe: " + std::string(std::strerror(toStdout.error())));
         status = kExitRead;
     }
     return status;

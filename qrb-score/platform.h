@@ -3,10 +3,19 @@
 
 // What qrb-score needs from the operating system, the same on Linux and on
 // Windows: the command line as UTF-8, standard input and output as plain
-// bytes, logbook files opened by their UTF-8 names and read by descriptor.
+// bytes, logbook files opened by their UTF-8 names and read by descriptor,
+// and unnamed temporary files for the report's scratch space.
 
+#include "report/output_buffer.h"
+#include "report/run.h"
+#include "report/scratch.h"
+
+#include <cerrno>
 #include <cstddef>
+#include <cstdio>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qrb::score {
@@ -53,6 +62,62 @@ private:
 // Reads at most `size` bytes; the count read, 0 at the end, -1 with errno set
 // on failure (an interrupted read is repeated).
 long long readFd(int fd, char* into, std::size_t size);
+
+// A logbook's bytes, read from a descriptor.
+class FdSource : public report::ByteSource {
+public:
+    explicit FdSource(int fd) : fd_(fd) {}
+    long long read(char* into, std::size_t size) override {
+        const long long got = readFd(fd_, into, size);
+        if (got < 0) {
+            error_ = errno;
+        }
+        return got;
+    }
+    int error() const override { return error_; }
+
+private:
+    int fd_;
+    int error_ = 0;
+};
+
+// Output into a C stream (standard output), bytes unchanged.
+class FileSink : public report::ByteSink {
+public:
+    explicit FileSink(std::FILE* file) : file_(file) {}
+    bool write(std::string_view bytes) override {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), file_) == bytes.size()) {
+            return true;
+        }
+        error_ = errno != 0 ? errno : EIO;
+        return false;
+    }
+    bool flush() override {
+        if (std::fflush(file_) == 0) {
+            return true;
+        }
+        error_ = errno != 0 ? errno : EIO;
+        return false;
+    }
+    int error() const { return error_; } // errno of the first failed write
+
+private:
+    std::FILE* file_;
+    int error_ = 0;
+};
+
+// Scratch files in the system's folder for temporary files, each without a
+// name in it from the start (or from a moment after), so that nothing is
+// left there however the program ends. POSIX: $TMPDIR, else the C library's
+// folder; Windows: the folder GetTempPathW names.
+class TempScratch : public report::ScratchSpace {
+public:
+    std::unique_ptr<report::ScratchFile> open(std::string& why) override;
+};
+
+// The folder for the workbook's temporary files: $TMPDIR where it is set
+// (POSIX), else empty for the C library's own.
+std::string workbookScratchFolder();
 
 // True when standard error is a terminal that understands the escape
 // sequences of the progress line.

@@ -2,11 +2,83 @@
 #include "qrb-score/platform.h"
 
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace qrb::score {
+
+namespace {
+
+// $TMPDIR, when set.
+std::string tmpdirVariable() {
+    const char* dir = std::getenv("TMPDIR");
+    return dir != nullptr ? std::string(dir) : std::string();
+}
+
+// A scratch file on a descriptor whose name is gone.
+class FdScratch : public report::ScratchFile {
+public:
+    explicit FdScratch(int fd) : fd_(fd) {}
+    ~FdScratch() override { ::close(fd_); }
+    FdScratch(const FdScratch&) = delete;
+    FdScratch& operator=(const FdScratch&) = delete;
+
+    bool write(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const ssize_t done = ::write(fd_, bytes.data(), bytes.size());
+            if (done < 0 && errno == EINTR) {
+                continue;
+            }
+            if (done <= 0) {
+                return false;
+            }
+            bytes.remove_prefix(static_cast<std::size_t>(done));
+        }
+        return true;
+    }
+    bool rewind() override { return ::lseek(fd_, 0, SEEK_SET) == 0; }
+    long long read(char* into, std::size_t size) override { return readFd(fd_, into, size); }
+
+private:
+    int fd_;
+};
+
+} // namespace
+
+std::unique_ptr<report::ScratchFile> TempScratch::open(std::string& why) {
+    std::string folder = tmpdirVariable();
+    if (folder.empty()) {
+        folder = P_tmpdir;
+    }
+    int fd = -1;
+#ifdef O_TMPFILE
+    // A file that never has a name (Linux, on file systems that can).
+    fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, S_IRUSR | S_IWUSR);
+#endif
+    if (fd < 0) {
+        // Elsewhere a named one, its name removed at once; the open file
+        // stays until it is closed.
+        std::string path = folder + "/qrb-score-XXXXXX";
+        fd = ::mkstemp(path.data());
+        if (fd >= 0) {
+            ::unlink(path.c_str());
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
+    }
+    if (fd < 0) {
+        why = folder + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    return std::make_unique<FdScratch>(fd);
+}
+
+std::string workbookScratchFolder() {
+    return tmpdirVariable();
+}
 
 CommandLine::CommandLine(int argc, char* argv[]) : arguments_(argv, argv + argc) {
     for (std::string& argument : arguments_) {

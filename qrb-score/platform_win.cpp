@@ -12,6 +12,7 @@
 #include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
+#include <string>
 #include <sys/stat.h>
 
 namespace qrb::score {
@@ -42,7 +43,77 @@ std::wstring toWide(const std::string& text) {
     return wide;
 }
 
+// A scratch file that Windows deletes when its handle is closed, however the
+// program ends.
+class HandleScratch : public report::ScratchFile {
+public:
+    explicit HandleScratch(HANDLE handle) : handle_(handle) {}
+    ~HandleScratch() override { CloseHandle(handle_); }
+    HandleScratch(const HandleScratch&) = delete;
+    HandleScratch& operator=(const HandleScratch&) = delete;
+
+    bool write(std::string_view bytes) override {
+        while (!bytes.empty()) {
+            const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1U << 30U));
+            DWORD done = 0;
+            if (WriteFile(handle_, bytes.data(), chunk, &done, nullptr) == 0 || done == 0) {
+                return false;
+            }
+            bytes.remove_prefix(done);
+        }
+        return true;
+    }
+    bool rewind() override {
+        LARGE_INTEGER start{};
+        return SetFilePointerEx(handle_, start, nullptr, FILE_BEGIN) != 0;
+    }
+    long long read(char* into, std::size_t size) override {
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(size, 1U << 30U));
+        DWORD done = 0;
+        if (ReadFile(handle_, into, chunk, &done, nullptr) == 0) {
+            return -1;
+        }
+        return done;
+    }
+
+private:
+    HANDLE handle_;
+};
+
 } // namespace
+
+std::unique_ptr<report::ScratchFile> TempScratch::open(std::string& why) {
+    std::wstring folder(MAX_PATH + 1, L'\0');
+    const DWORD length = GetTempPathW(static_cast<DWORD>(folder.size()), folder.data());
+    if (length == 0 || length > folder.size()) {
+        why = "GetTempPathW: Fehler " + std::to_string(GetLastError());
+        return nullptr;
+    }
+    folder.resize(length); // ends with a backslash
+    // A name of its own: the process and a count, tried anew while taken.
+    static unsigned count = 0;
+    DWORD error = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::wstring path = folder + L"qrb-score-" + std::to_wstring(GetCurrentProcessId()) +
+                                  L"-" + std::to_wstring(++count) + L".tmp";
+        const HANDLE handle =
+            CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            return std::make_unique<HandleScratch>(handle);
+        }
+        error = GetLastError();
+        if (error != ERROR_FILE_EXISTS) {
+            break;
+        }
+    }
+    why = toUtf8(folder.c_str()) + ": Fehler " + std::to_string(error);
+    return nullptr;
+}
+
+std::string workbookScratchFolder() {
+    return {};
+}
 
 CommandLine::CommandLine(int argc, char* argv[]) {
     int count = 0;

@@ -2,25 +2,73 @@
 #include "map/qt/qt_map.h"
 #include "output/qt/qt_printer.h"
 #include "qrb-score/print_report.h"
+#include "report/printout.h"
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
+#include <array>
 #include <cstdlib>
+#include <optional>
 
 namespace qrb::score {
 
 namespace {
 
-// Nothing is shown, so no display is needed; a platform the user chose is
-// kept.
-void headless() {
-    if (const char* platform = std::getenv("QT_QPA_PLATFORM");
-        platform == nullptr || *platform == '\0') {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+// The folders whose names Qt gives the runtime folder it makes up in the
+// temporary folder.
+QStringList madeUpRuntimeFolders() {
+    return QDir(QDir::tempPath())
+        .entryList({QStringLiteral("runtime-*")}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+// The toolkit for one job, with nothing shown, so no display is needed; a
+// platform the user chose is kept. The printer says in one line what went
+// wrong; Qt's own remarks on the way (a runtime folder it made up, a font it
+// replaced) are not for the user of a command.
+//
+// Without XDG_RUNTIME_DIR, Qt makes up a runtime folder in the temporary
+// folder as it starts. One it made for this run is taken away again at the
+// end (when empty), so that a run leaves nothing there.
+class Toolkit {
+public:
+    explicit Toolkit(char* program) : argv_{program, nullptr} {
+        if (const char* platform = std::getenv("QT_QPA_PLATFORM");
+            platform == nullptr || *platform == '\0') {
+            ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        }
+        qInstallMessageHandler(+[](QtMsgType, const QMessageLogContext&, const QString&) {});
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            before_ = madeUpRuntimeFolders();
+        }
+        app_.emplace(argc_, argv_.data());
     }
-    qInstallMessageHandler(+[](QtMsgType, const QMessageLogContext&, const QString&) {});
+    ~Toolkit() {
+        const bool watched = app_ && qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR");
+        app_.reset();
+        if (watched) {
+            for (const QString& folder : madeUpRuntimeFolders()) {
+                if (!before_.contains(folder)) {
+                    QDir(QDir::tempPath()).rmdir(folder);
+                }
+            }
+        }
+    }
+    Toolkit(const Toolkit&) = delete;
+    Toolkit& operator=(const Toolkit&) = delete;
+
+private:
+    int argc_ = 1;
+    std::array<char*, 2> argv_;
+    QStringList before_;
+    std::optional<QGuiApplication> app_;
+};
+
+bool endsWithSvg(const std::string& path) {
+    return QString::fromStdString(path).endsWith(QLatin1String(".svg"), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -29,61 +77,24 @@ std::string_view mapUnavailable() {
     return {};
 }
 
-void ReportMap::contact(const Block& /*block*/, const BlockContact& contact) {
-    tally_.add(contact.square, contact.qrb, contact.band);
+std::string_view xlsxUnavailable() {
+    return {};
 }
 
-qrb::map::MapInput ReportMap::input(const Report& report) {
-    qrb::map::MapInput in;
-    const int band = tally_.band();
-    in.tally = std::move(tally_);
-    const std::vector<Block>& blocks = report.blocks();
-    for (std::size_t i = 0; i < blocks.size(); ++i) {
-        in.ownSquares.push_back(blocks[i].square);
-        const std::string station = stationText(blocks[i].station);
-        if (in.title.station.find(station) == std::string::npos) {
-            in.title.station += (in.title.station.empty() ? "" : ", ") + station;
-        }
-        if (in.title.ownSquare.find(blocks[i].square) == std::string::npos) {
-            in.title.ownSquare += (in.title.ownSquare.empty() ? "" : ", ") + blocks[i].square;
-        }
-    }
-    if (band != qrb::map::kAllBands) {
-        const std::u16string_view caption = qrb::kBands[static_cast<std::size_t>(band)].caption;
-        in.title.band = std::string(caption.begin(), caption.end());
-    }
-    if (const auto [first, last] = report.dateRange(); !first.empty()) {
-        in.title.dateRange = first + (first == last ? std::string() : " – " + last);
-    }
-    return in;
-}
-
-std::string ReportMap::write(const Report& report, const std::string& path, char* program) {
-    const qrb::map::MapInput in = input(report);
-    headless();
-    int qtArgc = 1;
-    char* qtArgv[] = {program, nullptr};
-    const QGuiApplication app(qtArgc, qtArgv);
+std::string writeMapFile(const map::MapInput& in, const std::string& path, char* program) {
     std::string error;
+    if (endsWithSvg(path)) {
+        // Written as text: no toolkit needed.
+        return qrb::map::writeSvg(in, path, error) ? std::string() : error;
+    }
+    const Toolkit toolkit(program);
     return qrb::map::writeMap(in, path, error) ? std::string() : error;
 }
 
 int printReport(const std::vector<std::u16string>& text, const std::u16string& title,
-                const std::optional<std::string>& pdf, char* program, ReportMap* map,
-                const Report& report) {
-    // Nothing is shown, so no display is needed; a platform the user chose is
-    // kept.
-    if (const char* platform = std::getenv("QT_QPA_PLATFORM");
-        platform == nullptr || *platform == '\0') {
-        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
-    // The printer says in one line what went wrong; Qt's own remarks on the
-    // way (a runtime directory it made up, a font it replaced) are not for
-    // the user of a command.
-    qInstallMessageHandler(+[](QtMsgType, const QMessageLogContext&, const QString&) {});
-    int qtArgc = 1;
-    char* qtArgv[] = {program, nullptr};
-    const QGuiApplication app(qtArgc, qtArgv);
+                const std::optional<std::string>& pdf, char* program, report::ReportMap* map,
+                const report::Report& report) {
+    const Toolkit toolkit(program);
 
     QtPrinter printer;
     if (pdf) {
@@ -96,7 +107,7 @@ int printReport(const std::vector<std::u16string>& text, const std::u16string& t
             qrb::map::drawOnPage(painter, QRectF(area), in);
         });
     }
-    return printer.print(reportPrintJob(text)).accepted ? 0 : 1;
+    return printer.print(report::reportPrintJob(text)).accepted ? 0 : 1;
 }
 
 std::string_view pdfUnavailable() {

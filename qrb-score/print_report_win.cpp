@@ -2,6 +2,7 @@
 #include "output/printer.h"
 #include "output/win/win_printer.h"
 #include "qrb-score/print_report.h"
+#include "report/printout.h"
 
 // clang-format off
 #include <windows.h>
@@ -11,15 +12,15 @@
 namespace qrb::score {
 
 int printReport(const std::vector<std::u16string>& text, const std::u16string& title,
-                const std::optional<std::string>& pdf, char* /*program*/, ReportMap* /*map*/,
-                const Report& /*report*/) {
+                const std::optional<std::string>& pdf, char* /*program*/,
+                report::ReportMap* /*map*/, const report::Report& /*report*/) {
     if (pdf) {
         return 2; // turned away before any log is read (pdfUnavailable)
     }
     qrb::WinPrinter printer("qrb-score");
     // Title and "Seite N von M" on every page, long lines wrapped.
     printer.setPageTitle(title);
-    if (printer.print(reportPrintJob(text)).accepted) {
+    if (printer.print(report::reportPrintJob(text)).accepted) {
         return 0;
     }
     if (printer.abandoned()) {
@@ -37,17 +38,14 @@ std::string_view mapUnavailable() {
     return "Karten (--map) gibt es in der Windows-Ausgabe nicht";
 }
 
-// Not reached: --map is turned away before any log is read.
-void ReportMap::contact(const Block& /*block*/, const BlockContact& /*contact*/) {}
-
-qrb::map::MapInput ReportMap::input(const Report& /*report*/) {
-    qrb::map::MapInput in;
-    return in;
+std::string writeMapFile(const map::MapInput& /*in*/, const std::string& /*path*/,
+                         char* /*program*/) {
+    return std::string(mapUnavailable());
 }
 
-std::string ReportMap::write(const Report& /*report*/, const std::string& /*path*/,
-                             char* /*program*/) {
-    return std::string(mapUnavailable());
+std::string_view xlsxUnavailable() {
+    return "Arbeitsmappen (--xlsx) gibt es in der Windows-Ausgabe nicht; --format csv "
+           "schreibt eine Tabelle";
 }
 
 std::string_view pdfUnavailable() {
@@ -56,3 +54,16 @@ std::string_view pdfUnavailable() {
 }
 
 } // namespace qrb::score
+
+// The map's library is not built for Windows yet: --map is turned away before
+// any log is read, so the report's map is never fed.
+namespace qrb::report {
+
+void ReportMap::contact(const Block& /*block*/, const BlockContact& /*contact*/) {}
+
+map::MapInput ReportMap::input(const Report& /*report*/) const {
+    map::MapInput in;
+    return in;
+}
+
+} // namespace qrb::report

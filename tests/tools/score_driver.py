@@ -29,6 +29,7 @@ import sys
 from pathlib import Path
 
 HERE = Path(__file__).resolve().parent
+SAMPLES = HERE.parent / "data" / "logbooks"
 sys.path.insert(0, str(HERE))
 import gen_logbook  # noqa: E402
 
@@ -228,6 +229,12 @@ def realdata(opts):
 def cli(opts):
     work = Path(opts.work)
     work.mkdir(parents=True, exist_ok=True)
+    # Every run below keeps its temporary files in an empty folder; none may
+    # be left there, whether the run succeeded or failed.
+    scratch = work / "tmp"
+    shutil.rmtree(scratch, ignore_errors=True)
+    scratch.mkdir()
+    os.environ["TMPDIR"] = str(scratch)
     good = work / "good.adi"
     good.write_text("<MY_GRIDSQUARE:6>jo62qm<GRIDSQUARE:4>JO73<BAND:4>70cm<CALL:4>DL1A<EOR>\n")
     cases = {
@@ -251,7 +258,7 @@ def cli(opts):
     check(r.returncode == 1 and f"qrb-score: {missing}: ".encode() in r.stderr,
           f"missing file: {r.returncode} {r.stderr!r}")
     r = run([opts.score, "--format", "csv", "-"], stdin=good.read_bytes())
-    check(r.returncode == 0 and b"\r\n-,1,DL1A,,,JO62,JO73,432,2,2,4,scored,,,0,0\r\n" in r.stdout,
+    check(r.returncode == 0 and b"\r\n-,1,DL1A,,,JO62,JO73,432,2,2,4,scored,,,0,0,0\r\n" in r.stdout,
           f"standard input: {r.returncode} {r.stdout!r}")
     for args in ([], ["--format", "xml", str(good)], ["--own", "jo6", str(good)], ["--bogus"],
                  ["--print", "--pdf", "x.pdf", str(good)]):
@@ -268,6 +275,14 @@ def cli(opts):
         check("JO73 432 2 2 4 DL1A" in " ".join(shown.split()), f"--pdf: log line missing: {shown!r}")
     report_checks(opts, work)
     map_checks(opts, work)
+    sample_checks(opts, work)
+    left = sorted(p.name for p in scratch.iterdir())
+    check(not left, f"left in TMPDIR: {left}")
+    # No room for the text log's scratch files: said, and a failure.
+    os.environ["TMPDIR"] = str(work / "no-such-folder")
+    r = run([opts.score, str(good)])
+    check(r.returncode == 1 and r.stderr.decode().startswith(
+        f"qrb-score: keine temporäre Datei in {work / 'no-such-folder'}: "), f"no scratch: {r.stderr!r}")
     r = run([opts.score, "--version"])
     check(re.fullmatch(rb"qrb-score \d+\.\d+\.\d+\n", r.stdout) is not None, f"--version {r.stdout!r}")
     return 0
@@ -327,7 +342,11 @@ def map_checks(opts, work):
           "--map PNG at 150 dpi")
     # --map=page: the map before the printed pages.
     pdf = work / "mapped.pdf"
-    r = run([opts.score, "--pdf", str(pdf), "--map=page", str(adi)], timeout=120)
+    svg.unlink(missing_ok=True)
+    r = run([opts.score, "--pdf", str(pdf), "--map=page", "--map", str(svg), str(adi)], timeout=120)
+    titles = [t.text or "" for t in ET.parse(svg).iter("{http://www.w3.org/2000/svg}title")]
+    check(sorted(t.split(":")[0] for t in titles if re.match(r"^[A-R]{2}\d\d: ", t)) == ["JO70", "JO82"],
+          "--map FILE beside --map=page: the same squares in both")
     if r.returncode == 0 and shutil.which("pdftotext"):
         first = run(["pdftotext", "-f", "1", "-l", "1", str(pdf), "-"]).stdout.decode("utf-8")
         second = run(["pdftotext", "-f", "2", "-l", "2", str(pdf), "-"]).stdout.decode("utf-8")
@@ -339,6 +358,39 @@ def map_checks(opts, work):
                        (["--band", "144"], "--band without --map")):
         r = run([opts.score, *args, str(adi)])
         check(r.returncode == 2, f"{what}: exit {r.returncode}")
+
+
+def sample_checks(opts, work):
+    """The sample logs: a station with a tab after it, confirmed contacts."""
+    import xml.etree.ElementTree as ET
+    n1mm, log4om, ucx = (SAMPLES / name for name in ("n1mm.adi", "log4om.adi", "ucxlog.edi"))
+    # The tab after STATION_CALLSIGN is blank in every output.
+    text = run([opts.score, str(n1mm)]).stdout.decode("utf-8")
+    rows = csv_rows(run([opts.score, "--format", "csv", str(n1mm)]).stdout)
+    book, svg = work / "tab.xlsx", work / "tab.svg"
+    r = run([opts.score, "--xlsx", str(book), "--map", str(svg), str(n1mm)])
+    sheet = read_xlsx(book).get("Verbindungen", [])
+    title = ET.parse(svg).find("{http://www.w3.org/2000/svg}title").text if svg.exists() else ""
+    check(r.returncode == 0 and f"Station: DL0XYZ, Datei: {n1mm}\n" in text
+          and [x["station"] for x in rows] == ["DL0XYZ"] * 3
+          and [x[2] for x in sheet[1:]] == ["DL0XYZ"] * 3 and "DL0XYZ \u00b7" in title,
+          f"station with a tab: {text!r} {rows} {sheet} {title!r}")
+
+    # Only confirmed contacts: the others counted, not listed; an EDI log has
+    # no confirmations, said once on standard error.
+    r = run([opts.score, "--confirmed", str(log4om), str(ucx)])
+    out = r.stdout.decode("utf-8")
+    check(r.returncode == 0 and r.stderr.decode("utf-8") ==
+          f"qrb-score: {ucx}: EDI-Logs enthalten keine Bestätigungen: alle Verbindungen nicht "
+          "bestätigt\n", f"--confirmed, EDI: {r.returncode} {r.stderr!r}")
+    for want in ("JN97   1.2     7     3    21   HA5KDR         2023-06-18   11:05   bestätigt\n",
+                 "Summe             1         1      21               0         0          1\n",
+                 "Nicht gewertet: 6\n  nicht bestätigt: 5\n  im EDI-Log als Duplikat markiert: 1\n"):
+        check(want in out, f"--confirmed: {want!r} missing in\n{out}")
+    check("OE3XYZ" not in out and ": nicht bestätigt" not in out, f"--confirmed listed: {out}")
+    rows = csv_rows(run([opts.score, "--confirmed", "--format", "csv", str(log4om)]).stdout)
+    check([(x["status"], x["reason"], x["confirmed"]) for x in rows] ==
+          [("skipped", "nicht bestätigt", "")] * 2 + [("scored", "", "1")], f"--confirmed CSV: {rows}")
 
 
 def report_checks(opts, work):
@@ -357,8 +409,8 @@ def report_checks(opts, work):
                  "JO82   432     3     2     6   SP3XYZ         2024-05-06   18:30   Satellit\n",
                  "JO70   144     3     1     3   ok1kt          2024-05-07   10:01   Wiederholung\n",
                  "JO65   1.2     4     3    12   OZ1ABC         2024-05-14   18:02\n",
-                 "  144             2         1       6               1         0\n",
-                 "Summe             3         2      12               1         1\n",
+                 "  144             2         1       6               1         0          0\n",
+                 "Summe             3         2      12               1         1          0\n",
                  "  kein Band des Diploms: 1\n", f"{adi}, Nr. 5, DL2ABC: fremder Locator ungültig"):
         check(want in out, f"report: {want!r} missing in\n{out}")
     check("Nr. 4" not in out and "Gesamtsumme" not in out,
@@ -406,8 +458,8 @@ def report_checks(opts, work):
     check(contacts[2][4:12] == [{"date": "2024-05-06"}, "18:30:15", "JO62", "JO82", "432", 3, 2, 6]
           and contacts[2][15] == "ja", f"a scored row: {contacts[2]}")
     check(contacts[6][8] == "1.2" and contacts[4][12] == "nicht gewertet", f"rows {contacts[4:7]}")
-    check(["Summe", 3, 2, 12, 1, 1] in overview and ["Summe", 2, 2, 30, 0, 0] in overview
-          and ["kein Band des Diploms", 1, None, None, None, None] in overview,
+    check(["Summe", 3, 2, 12, 1, 1, 0] in overview and ["Summe", 2, 2, 30, 0, 0, 0] in overview
+          and ["kein Band des Diploms", 1, None, None, None, None, None] in overview,
           f"Übersicht: {overview}")
 
     # Printed pages: title and page numbers on each, a rule under every
@@ -425,7 +477,7 @@ def report_checks(opts, work):
     if shutil.which("pdftotext"):
         shown = run(["pdftotext", "-layout", str(pdf), "-"]).stdout.decode("utf-8")
         pages = [p for p in shown.split("\f") if p.strip()]
-        title = "QRB-Punkte: nicht angegeben JO60; nicht angegeben JO61, 2024-05-06"
+        title = "QRB-Punkte: nicht angegeben · Locator JO60, JO61 · 2024-05-06"
         check(len(pages) >= 3 and all(p.strip().startswith(title) for p in pages)
               and all(f"Seite {i} von {len(pages)}" in p for i, p in enumerate(pages, 1)),
               f"--pdf: title and page number on each of {len(pages)} pages:\n{shown[:3000]}")
@@ -488,6 +540,7 @@ def windows(opts):
     if opts.seeded:
         same(["--own", "jo62qm", "mygrid.adi"], "text, --own")
         same(["--unique", "--no-sat", "--format", "csv", *names], "csv, --unique --no-sat")
+        same(["--confirmed", *names], "text, --confirmed")
         same(["--format", "csv", "-"], "csv, standard input", stdin=(work / "option.adi").read_bytes())
         same(["--format", "xml", "mygrid.adi"], "usage error")
         # No PDF on Windows: one line saying so, status 2, nothing written.

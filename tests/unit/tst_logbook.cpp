@@ -431,20 +431,28 @@ void TestLogbook::formatFromContent() {
     QCOMPARE(QString::fromLatin1(qrb::logbook::formatName(reader->format())), format);
 }
 
-// The fields that name the station and a satellite, in every format.
+// The fields that name the station, a satellite and the confirmations, in
+// every format.
 void TestLogbook::stationAndSatellite_data() {
     QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("fields"); // station|operator|PROP_MODE|SAT_NAME
+    // station|operator|PROP_MODE|SAT_NAME|QSL_RCVD|LOTW_QSL_RCVD|EQSL_QSL_RCVD
+    QTest::addColumn<QString>("fields");
 
     QTest::newRow("ADIF") << QByteArray("<station_callsign:6>DL0XYZ<OPERATOR:5>DL1AB<PROP_MODE:3>"
-                                        "SAT<SAT_NAME:6>QO-100<CALL:4>OK1A<EOR>")
-                          << "DL0XYZ|DL1AB|SAT|QO-100";
+                                        "SAT<SAT_NAME:6>QO-100<Lotw_Qsl_Rcvd:1>v<QSL_RCVD:1>N"
+                                        "<EQSL_QSL_RCVD:1>Y<CALL:4>OK1A<EOR>")
+                          << "DL0XYZ|DL1AB|SAT|QO-100|N|v|Y";
+    QTest::newRow("ADIF: the names' look-alikes are not read")
+        << QByteArray("<QSL_RCVD_VIA:1>B<LOTW_QSL_SENT:1>Y<EQSL_QSL_RCVDX:1>Y<XQSL_QSL_RCVD:1>Y"
+                      "<CALL:4>OK1A<EOR>")
+        << "||||||";
     QTest::newRow("ADX") << QByteArray("<ADX><RECORDS><RECORD><OPERATOR>DL1AB</OPERATOR>"
-                                       "<prop_mode>SAT</prop_mode></RECORD></RECORDS></ADX>")
-                         << "|DL1AB|SAT|";
+                                       "<prop_mode>SAT</prop_mode><QSL_RCVD>Y</QSL_RCVD>"
+                                       "<EQSL_QSL_RCVD>N</EQSL_QSL_RCVD></RECORD></RECORDS></ADX>")
+                         << "|DL1AB|SAT||Y||N";
     QTest::newRow("EDI") << QByteArray("[REG1TEST;1]\nPCall=DL0XYZ\n[QSORecords;1]\n"
                                        "240101;1200;OK1XY;1;59;001;59;001;;JO70FD;300;;;;\n")
-                         << "DL0XYZ|||";
+                         << "DL0XYZ||||||";
 }
 
 void TestLogbook::stationAndSatellite() {
@@ -457,7 +465,8 @@ void TestLogbook::stationAndSatellite() {
     Record record;
     QVERIFY(reader->next(record));
     QCOMPARE(QStringList({text(record.stationCall), text(record.operatorCall),
-                          text(record.propMode), text(record.satName)})
+                          text(record.propMode), text(record.satName), text(record.qslReceived),
+                          text(record.lotwReceived), text(record.eqslReceived)})
                  .join('|'),
              fields);
 }

@@ -3,11 +3,14 @@
 // of the result.
 
 #include "output/page_layout.h"
-#include "qrb-score/contact.h"
-#include "qrb-score/csv_writer.h"
-#include "qrb-score/output_buffer.h"
-#include "qrb-score/report.h"
-#include "qrb-score/text_log.h"
+#include "report/contact.h"
+#include "report/csv_writer.h"
+#include "report/date_time.h"
+#include "report/output_buffer.h"
+#include "report/report.h"
+#include "report/run.h"
+#include "report/scratch.h"
+#include "report/text_log.h"
 #include "scoring/score.h"
 
 #include <QByteArray>
@@ -15,12 +18,12 @@
 #include <QString>
 #include <QStringList>
 #include <QTest>
-#include <cstdio>
+#include <cerrno>
 
 using qrb::logbook::Format;
 using qrb::logbook::Record;
-using qrb::score::ContactScore;
-namespace reason = qrb::score::reason;
+using qrb::report::ContactScore;
+using qrb::report::Skip;
 
 namespace {
 
@@ -33,34 +36,10 @@ QString text(std::string_view utf8) {
 }
 
 // Collects the text log.
-class Lines : public qrb::score::LineSink {
+class Lines : public qrb::report::LineSink {
 public:
     void line(std::string_view line) override { lines << text(line); }
     QStringList lines;
-};
-
-// Everything an OutputBuffer writes, read back from a temporary file.
-class Captured {
-public:
-    Captured() : file_(std::tmpfile()) {}
-    ~Captured() { std::fclose(file_); }
-    Captured(const Captured&) = delete;
-    Captured& operator=(const Captured&) = delete;
-    std::FILE* file() { return file_; }
-    QByteArray contents() {
-        std::fflush(file_);
-        std::rewind(file_);
-        QByteArray all;
-        char chunk[4096];
-        std::size_t got = 0;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file_)) > 0) {
-            all.append(chunk, static_cast<qsizetype>(got));
-        }
-        return all;
-    }
-
-private:
-    std::FILE* file_;
 };
 
 ContactScore scored(const char* own, const char* loc, int band, int pkt, int mul) {
@@ -75,7 +54,7 @@ ContactScore scored(const char* own, const char* loc, int band, int pkt, int mul
     return c;
 }
 
-ContactScore skipped(const char* own, const char* loc, int band, std::string_view why) {
+ContactScore skipped(const char* own, const char* loc, int band, Skip why) {
     ContactScore c;
     c.own = own;
     c.loc = loc;
@@ -100,6 +79,8 @@ struct Entry {
     const char* loc;
     int band;
     int pkt;
+    const char* call = "DL1ABC";
+    const char* qsl = ""; // QSL_RCVD
 };
 
 // Four contacts from two own squares, interleaved, and one skipped.
@@ -108,24 +89,26 @@ const std::vector<Entry> kTwoOwn{
 
 QStringList writeTextLog(const std::vector<Entry>& entries, std::uint64_t budget) {
     Lines lines;
-    qrb::score::Report report({}, true);
-    qrb::score::TextLog log(lines, report);
+    qrb::report::Report report({}, true);
+    qrb::report::MemoryScratch scratch;
+    qrb::report::TextLog log(lines, report, scratch);
     log.setMemoryBudget(budget);
     report.beginFile("a.adi");
+    log.beginFile("a.adi");
     std::size_t number = 0;
-    qrb::score::Marks marks;
+    qrb::report::Marks marks;
     for (const Entry& e : entries) {
         ++number;
-        const Record r = record(number, "DL1ABC");
+        Record r = record(number, e.call);
+        r.qslReceived = e.qsl;
         ContactScore c = *e.own == '\0'
-                             ? skipped("JO62", "JO6", 1, reason::kForeignInvalid)
+                             ? skipped("JO62", "JO6", 1, Skip::ForeignInvalid)
                              : scored(e.own, e.loc, e.band, e.pkt, e.band == 0 ? 1 : e.band);
         const std::size_t block = report.judge(r, c, marks);
-        log.add("a.adi", r, c, marks, block);
+        log.contact(r, c, marks, block);
     }
-    const std::string error = log.finish();
-    if (!error.empty()) {
-        lines.lines << QStringLiteral("ERROR ") + text(error);
+    if (const auto failed = log.finish()) {
+        lines.lines << QStringLiteral("ERROR ") + text(qrb::report::textLogFailureText(*failed));
     }
     return lines.lines;
 }
@@ -153,6 +136,12 @@ private slots:
     void datesAndTimes();
     void reportMarks_data();
     void reportMarks();
+    void confirmedRule_data();
+    void confirmedRule();
+    void title_data();
+    void title();
+    void logScoring_data();
+    void logScoring();
     void pageLayout_data();
     void pageLayout();
 };
@@ -173,7 +162,7 @@ void TstScore::contactRules_data() {
 
     const QString none;
     const QByteArray empty;
-    const auto why = [](std::string_view r) { return text(r); };
+    const auto why = [](Skip r) { return text(qrb::report::skipText(r)); };
 
     QTest::newRow("lower case six characters with blanks")
         << QByteArray(" jo62qm ") << QByteArray("  jo73ab") << QByteArray("70CM") << empty << false
@@ -206,55 +195,54 @@ void TstScore::contactRules_data() {
 
     QTest::newRow("EDI duplicate")
         << QByteArray("KN17") << QByteArray("KN16") << QByteArray("144 MHz") << empty << true
-        << true << why(reason::kDuplicate) << "KN17"
+        << true << why(Skip::Duplicate) << "KN17"
         << "KN16" << 1 << 0 << none;
     QTest::newRow("band missing") << QByteArray("JO62") << QByteArray("JO73") << QByteArray("  ")
-                                  << empty << false << false << why(reason::kBandMissing) << "JO62"
+                                  << empty << false << false << why(Skip::BandMissing) << "JO62"
                                   << "JO73" << -1 << 0 << none;
     QTest::newRow("short-wave band")
         << QByteArray("JO62") << QByteArray("JO73") << QByteArray("20m") << QByteArray("14.074")
-        << false << false << why(reason::kBandUnknown) << "JO62"
+        << false << false << why(Skip::BandUnknown) << "JO62"
         << "JO73" << -1 << 0 << none;
     QTest::newRow("own missing") << QByteArray("   ") << QByteArray("JO73") << QByteArray("2m")
-                                 << empty << false << false << why(reason::kOwnMissing) << ""
+                                 << empty << false << false << why(Skip::OwnMissing) << ""
                                  << "JO73" << 1 << 0 << none;
     QTest::newRow("own letter beyond X")
         << QByteArray("JY62") << QByteArray("JO73") << QByteArray("2m") << empty << false << false
-        << why(reason::kOwnInvalid) << "JY62"
+        << why(Skip::OwnInvalid) << "JY62"
         << "JO73" << 1 << 0 << none;
     QTest::newRow("own shorter than a square")
         << QByteArray("JO6") << QByteArray("JO73") << QByteArray("2m") << empty << false << false
-        << why(reason::kOwnInvalid) << "JO6"
+        << why(Skip::OwnInvalid) << "JO6"
         << "JO73" << 1 << 0 << none;
     QTest::newRow("foreign missing") << QByteArray("JO62") << empty << QByteArray("2m") << empty
-                                     << false << false << why(reason::kForeignMissing) << "JO62"
+                                     << false << false << why(Skip::ForeignMissing) << "JO62"
                                      << "" << 1 << 0 << none;
     QTest::newRow("foreign digit zero for the letter O")
         << QByteArray("JO62") << QByteArray(" J062 ") << QByteArray("2m") << empty << false << false
-        << why(reason::kForeignInvalid) << "JO62"
+        << why(Skip::ForeignInvalid) << "JO62"
         << "J062" << 1 << 0 << none;
     QTest::newRow("foreign bad sub-square letter")
         << QByteArray("JO62") << QByteArray("jo62qy") << QByteArray("2m") << empty << false << false
-        << why(reason::kForeignInvalid) << "JO62"
+        << why(Skip::ForeignInvalid) << "JO62"
         << "jo62qy" << 1 << 0 << none;
     QTest::newRow("foreign with a tab")
         << QByteArray("JO62") << QByteArray("JO62\t") << QByteArray("2m") << empty << false << false
-        << why(reason::kForeignInvalid) << "JO62"
+        << why(Skip::ForeignInvalid) << "JO62"
         << "JO62\t" << 1 << 0 << none;
     QTest::newRow("foreign in full-width letters")
         << QByteArray("JO62") << QByteArray("\xef\xbc\xaa\xef\xbc\xaf\xef\xbc\x96\xef\xbc\x92")
-        << QByteArray("2m") << empty << false << false << why(reason::kForeignInvalid) << "JO62"
+        << QByteArray("2m") << empty << false << false << why(Skip::ForeignInvalid) << "JO62"
         << QStringLiteral("ＪＯ６２") << 1 << 0 << none;
     QTest::newRow("foreign with a broken UTF-8 byte")
         << QByteArray("JO62") << QByteArray("JO62\xff") << QByteArray("2m") << empty << false
-        << false << why(reason::kForeignInvalid) << "JO62" << QString() << 1 << 0 << none;
-    QTest::newRow("40 squares east")
-        << QByteArray("JO62") << QByteArray("NO62") << QByteArray("2m") << empty << false << false
-        << why(reason::kOutOfTable) << "JO62"
-        << "NO62" << 1 << 0 << none;
+        << false << why(Skip::ForeignInvalid) << "JO62" << QString() << 1 << 0 << none;
+    QTest::newRow("40 squares east") << QByteArray("JO62") << QByteArray("NO62") << QByteArray("2m")
+                                     << empty << false << false << why(Skip::OutOfTable) << "JO62"
+                                     << "NO62" << 1 << 0 << none;
     QTest::newRow("40 squares south, six characters")
         << QByteArray("jo62qm") << QByteArray("jk62aa") << QByteArray("2m") << empty << false
-        << false << why(reason::kOutOfTable) << "jo62qm"
+        << false << why(Skip::OutOfTable) << "jo62qm"
         << "jk62aa" << 1 << 0 << none;
 }
 
@@ -278,12 +266,12 @@ void TstScore::contactRules() {
     r.band = bytes(band);
     r.freq = bytes(freq);
     r.duplicate = duplicate;
-    qrb::score::ContactScorer scorer;
+    qrb::report::ContactScorer scorer;
     ContactScore c;
     scorer.score(r, edi ? Format::Edi : Format::Adif, c);
 
     QCOMPARE(c.scored, reason.isEmpty());
-    QCOMPARE(text(c.reason), reason);
+    QCOMPARE(c.scored ? QString() : text(qrb::report::skipText(c.reason)), reason);
     QCOMPARE(text(c.own), ownOut);
     if (!locOut.isNull()) {
         QCOMPARE(text(c.loc), locOut);
@@ -292,7 +280,7 @@ void TstScore::contactRules() {
     QCOMPARE(c.qrb, qrb);
     if (c.scored) {
         QCOMPARE(c.qrb, c.pkt * c.mul);
-        QCOMPARE(text(qrb::score::logLineOf(c)), line);
+        QCOMPARE(text(qrb::report::logLineOf(c)), line);
     }
 }
 
@@ -301,7 +289,7 @@ void TstScore::manyOwnSquaresScoreAlike() {
     // at a time; with more own squares than it keeps, in turns, every contact
     // must still score as the one scoring path scores it.
     const qrb::QrbTable table = qrb::buildQrbTable();
-    qrb::score::ContactScorer scorer;
+    qrb::report::ContactScorer scorer;
     ContactScore c;
     for (int round = 0; round < 3; ++round) {
         for (int own = 0; own < 40; ++own) {
@@ -346,7 +334,7 @@ void TstScore::ownLocatorOption() {
     QFETCH(QString, ownOut);
     QFETCH(int, pkt);
 
-    qrb::score::ContactScorer scorer;
+    qrb::report::ContactScorer scorer;
     QCOMPARE(scorer.setOwnLocator(bytes(option)), accepted);
     // The option stands in for the file's own locator in every contact.
     Record r = record(1, "DL1ABC");
@@ -379,62 +367,70 @@ void TstScore::utf8_data() {
 void TstScore::utf8() {
     QFETCH(QByteArray, in);
     QFETCH(QString, out);
-    QCOMPARE(QString::fromStdU16String(qrb::score::decodeUtf8(bytes(in))), out);
+    QCOMPARE(QString::fromStdU16String(qrb::report::decodeUtf8(bytes(in))), out);
 }
 
 void TstScore::csvRows_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<QByteArray>("call");
+    QTest::addColumn<QByteArray>("station"); // STATION_CALLSIGN; the OPERATOR is " DL0XYZ "
     QTest::addColumn<bool>("isScored");
     QTest::addColumn<QByteArray>("row");
 
-    QTest::newRow("scored") << QByteArray("log.adi") << QByteArray("DL1ABC") << true
+    QTest::newRow("scored") << QByteArray("log.adi") << QByteArray("DL1ABC") << QByteArray() << true
                             << QByteArray("log.adi,7,DL1ABC,2024-05-06,12:34,JO62,JO73,432,2,2,4,"
-                                          "scored,,DL0XYZ,1,0\r\n");
-    QTest::newRow("skipped") << QByteArray("-") << QByteArray("DL1ABC") << false
+                                          "scored,,DL0XYZ,1,0,0\r\n");
+    QTest::newRow("skipped") << QByteArray("-") << QByteArray("DL1ABC") << QByteArray() << false
                              << QByteArray("-,7,DL1ABC,2024-05-06,12:34,JO62,JO6,144,,,,skipped,"
-                                           "fremder Locator ungültig,DL0XYZ,,\r\n");
+                                           "fremder Locator ungültig,DL0XYZ,,,\r\n");
     QTest::newRow("comma and quote quoted")
-        << QByteArray("my,log.adi") << QByteArray("DL1\"X\"") << true
+        << QByteArray("my,log.adi") << QByteArray("DL1\"X\"") << QByteArray() << true
         << QByteArray("\"my,log.adi\",7,\"DL1\"\"X\"\"\",2024-05-06,12:34,JO62,JO73,432,2,2,4,"
-                      "scored,,DL0XYZ,1,0\r\n");
+                      "scored,,DL0XYZ,1,0,0\r\n");
     QTest::newRow("line break quoted")
-        << QByteArray("log.adi") << QByteArray("DL1\r\nABC") << false
+        << QByteArray("log.adi") << QByteArray("DL1\r\nABC") << QByteArray() << false
         << QByteArray("log.adi,7,\"DL1\r\nABC\",2024-05-06,12:34,JO62,JO6,144,,,,skipped,"
-                      "fremder Locator ungültig,DL0XYZ,,\r\n");
+                      "fremder Locator ungültig,DL0XYZ,,,\r\n");
+    // White space around a call or a station is blank, a tab as a blank.
+    QTest::newRow("tab after the station, white space around the call")
+        << QByteArray("log.adi") << QByteArray("\t DL1ABC\r\n") << QByteArray("DL9ABC\t") << true
+        << QByteArray(
+               "log.adi,7,DL1ABC,2024-05-06,12:34,JO62,JO73,432,2,2,4,scored,,DL9ABC,1,0,0\r\n");
 }
 
 void TstScore::csvRows() {
     QFETCH(QByteArray, file);
     QFETCH(QByteArray, call);
+    QFETCH(QByteArray, station);
     QFETCH(bool, isScored);
     QFETCH(QByteArray, row);
 
     // A row is written straight into the output's block, or, longer than the
     // whole block, on its own.
     for (const std::size_t block : {std::size_t{1} << 20U, std::size_t{16}}) {
-        Captured captured;
+        qrb::report::StringSink captured;
         {
-            qrb::score::OutputBuffer out(captured.file(), block);
-            qrb::score::CsvWriter csv(out);
+            qrb::report::OutputBuffer out(captured, block);
+            qrb::report::CsvWriter csv(out);
             csv.beginFile(bytes(file));
             const ContactScore c = isScored ? scored("JO62", "JO73", 2, 2, 2)
-                                            : skipped("JO62", "JO6", 1, reason::kForeignInvalid);
+                                            : skipped("JO62", "JO6", 1, Skip::ForeignInvalid);
             const std::string callText = bytes(call);
-            const qrb::score::Marks marks{true, false};
+            const qrb::report::Marks marks{true, false};
             Record r = record(7, callText.c_str());
             r.operatorCall = " DL0XYZ ";
-            csv.row(r, c, marks);
+            r.stationCall = bytes(station);
+            csv.contact(r, c, marks, 0);
             r.number = 8;
-            csv.row(r, c, marks);
+            csv.contact(r, c, marks, 0);
             QVERIFY(out.flush());
         }
         QByteArray second = row;
         second.replace(QByteArray(",7,"), QByteArray(",8,"));
         QCOMPARE(
-            captured.contents(),
+            QByteArray::fromStdString(captured.text),
             QByteArray("file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,reason,station,"
-                       "repeat,satellite\r\n") +
+                       "repeat,satellite,confirmed\r\n") +
                 row + second);
     }
 }
@@ -446,7 +442,9 @@ void TstScore::textLog_data() {
     const QString header = "Eigener Locator: JO62, Station: nicht angegeben, Datei: a.adi";
     const QString columns =
         " LOC   QRG   PKT   MUL   QRB   Rufzeichen     Datum        Zeit    Hinweis";
-    const QString table = " Band  Verbindungen  Quadrate     QRB  Wiederholungen  Satellit";
+    // A header with "ä": the numbers under it stand by characters, not bytes.
+    const QString table =
+        " Band  Verbindungen  Quadrate     QRB  Wiederholungen  Satellit  Bestätigt";
     QTest::newRow("one own square, the same call twice on a band")
         << 0
         << QStringList{header,
@@ -457,9 +455,9 @@ void TstScore::textLog_data() {
                        "Wiederholung",
                        "",
                        table,
-                       "   50             1         1       9               0         0",
-                       "  432             2         2      38               1         0",
-                       "Summe             3         2      47               1         0",
+                       "   50             1         1       9               0         0          0",
+                       "  432             2         2      38               1         0          0",
+                       "Summe             3         2      47               1         0          0",
                        "Summe QRB: 47"};
     QTest::newRow("two own squares, interleaved, one skipped")
         << 1
@@ -469,9 +467,9 @@ void TstScore::textLog_data() {
                        "IO91    50                 9   DL1ABC         2024-05-06   12:34",
                        "",
                        table,
-                       "   50             1         1       9               0         0",
-                       "  432             1         1       4               0         0",
-                       "Summe             2         2      13               0         0",
+                       "   50             1         1       9               0         0          0",
+                       "  432             1         1       4               0         0          0",
+                       "Summe             2         2      13               0         0          0",
                        "Summe QRB: 13",
                        "",
                        "Eigener Locator: JN58, Station: nicht angegeben, Datei: a.adi",
@@ -479,8 +477,8 @@ void TstScore::textLog_data() {
                        "JN58   144     1     1     1   DL1ABC         2024-05-06   12:34",
                        "",
                        table,
-                       "  144             1         1       1               0         0",
-                       "Summe             1         1       1               0         0",
+                       "  144             1         1       1               0         0          0",
+                       "Summe             1         1       1               0         0          0",
                        "Summe QRB: 1",
                        "",
                        "Gesamtsumme QRB (Station nicht angegeben): 14",
@@ -489,6 +487,22 @@ void TstScore::textLog_data() {
                        "  fremder Locator ungültig: 1",
                        "",
                        "a.adi, Nr. 3, DL1ABC: fremder Locator ungültig"};
+    // The mark after the others; a call with "ä" padded by characters.
+    QTest::newRow("confirmed, a call beyond ASCII")
+        << 3
+        << QStringList{
+               header,
+               columns,
+               "JO73   432     2     2     4   DL1ÄBC         2024-05-06   12:34   bestätigt",
+               "JO73   432     2     2     4   DL1ÄBC         2024-05-06   12:34   "
+               "Wiederholung, bestätigt",
+               "IO91    50                 9   DL1ABC         2024-05-06   12:34",
+               "",
+               table,
+               "   50             1         1       9               0         0          0",
+               "  432             2         1       8               1         0          2",
+               "Summe             3         2      17               1         0          2",
+               "Summe QRB: 17"};
     QTest::newRow("nothing scored")
         << 2 << QStringList{"Keine Verbindung gewertet.",
                             "",
@@ -504,7 +518,16 @@ void TstScore::textLog() {
     const std::vector<Entry> entries[] = {
         {{"JO62", "JO73", 2, 2}, {"JO62", "IO91", 0, 9}, {"JO62", "IO91", 2, 17}},
         kTwoOwn,
-        {{"", "", 0, 0}}};
+        {{"", "", 0, 0}},
+        {{"JO62", "JO73", 2, 2,
+          "DL1\xc3\x84"
+          "BC",
+          "Y"},
+         {"JO62", "JO73", 2, 2,
+          "DL1\xc3\x84"
+          "BC",
+          " v"},
+         {"JO62", "IO91", 0, 9}}};
     QCOMPARE(writeTextLog(entries[which], std::uint64_t{1} << 20U), expected);
 }
 
@@ -522,7 +545,7 @@ void TstScore::textLogKeepsOrderWhateverTheMemory() {
         }
     }
     const QStringList all = writeTextLog(entries, std::uint64_t{1} << 30U);
-    QCOMPARE(all.count(QString::fromStdString(qrb::score::textLogHeader())), 6);
+    QCOMPARE(all.count(QString::fromStdString(qrb::report::textLogHeader())), 6);
     QCOMPARE(all.count(QStringLiteral("Nicht gewertet: 6")), 1);
     for (const std::uint64_t budget : {1, 29, 100, 300}) {
         QCOMPARE(writeTextLog(entries, budget), all);
@@ -531,12 +554,12 @@ void TstScore::textLogKeepsOrderWhateverTheMemory() {
 
 void TstScore::skippedLineIsShortAndPrintable() {
     Record r = record(12, "");
-    QCOMPARE(text(qrb::score::skippedLine("x.edi", r, reason::kBandMissing)),
+    QCOMPARE(text(qrb::report::skippedLine("x.edi", r, Skip::BandMissing)),
              QStringLiteral("x.edi, Nr. 12, ohne Rufzeichen: Band fehlt"));
     // A call cut inside a two-byte letter keeps no half of it; control
     // characters would garble the terminal.
     r.call = std::string(31, 'A') + "\xc3\xa4" + "BC\x1b[2J";
-    QCOMPARE(text(qrb::score::skippedLine("x\ty.edi", r, reason::kBandMissing)),
+    QCOMPARE(text(qrb::report::skippedLine("x\ty.edi", r, Skip::BandMissing)),
              QStringLiteral("x?y.edi, Nr. 12, ") + QString(31, QChar('A')) +
                  QStringLiteral("...: Band fehlt"));
 }
@@ -578,9 +601,9 @@ void TstScore::datesAndTimes() {
     QFETCH(QByteArray, time);
     QFETCH(QString, clock);
     QFETCH(QString, clockSeconds);
-    QCOMPARE(text(qrb::score::isoDate(bytes(date))), iso);
-    QCOMPARE(text(qrb::score::clockTime(bytes(time), false)), clock);
-    QCOMPARE(text(qrb::score::clockTime(bytes(time), true)), clockSeconds);
+    QCOMPARE(text(qrb::report::isoDate(bytes(date))), iso);
+    QCOMPARE(text(qrb::report::clockTime(bytes(time), false)), clock);
+    QCOMPARE(text(qrb::report::clockTime(bytes(time), true)), clockSeconds);
 }
 
 // Contacts of several logs judged in turn: which block each falls into, and
@@ -626,10 +649,10 @@ void TstScore::reportMarks() {
         {"", "DL1ABC", "JO62", 1, "DL/OK1KT/P", "", "QO-100"},
         {"", "", "JO62", 1, "A-LONG-CALL-BEYOND-12", "", ""},
         {"", "", "JO62", 1, "A-LONG-CALL-BEYOND-12", "", ""}};
-    qrb::score::Report report({unique, noSat}, true);
+    qrb::report::Report report({unique, noSat}, true);
     // What a consumer of the blocks (a map of the squares) is handed.
-    struct Handed : qrb::score::BlockContactSink {
-        void contact(const qrb::score::Block& block, const qrb::score::BlockContact& c) override {
+    struct Handed : qrb::report::BlockContactSink {
+        void contact(const qrb::report::Block& block, const qrb::report::BlockContact& c) override {
             lines << QStringLiteral("%1 %2 %3 %4 %5 %6")
                          .arg(c.block)
                          .arg(text(block.square), text(c.square))
@@ -642,7 +665,7 @@ void TstScore::reportMarks() {
     report.addSink(handed);
     report.beginFile("a.adi");
     QStringList got;
-    qrb::score::Marks marks;
+    qrb::report::Marks marks;
     for (const Contact& c : contacts) {
         Record r = record(1, c.call);
         r.stationCall = c.station;
@@ -652,7 +675,7 @@ void TstScore::reportMarks() {
         ContactScore score = scored(c.own, "JO73", c.band, 2, c.band);
         const std::size_t block = report.judge(r, score, marks);
         if (!score.scored) {
-            got << text(score.reason);
+            got << text(qrb::report::skipText(score.reason));
             continue;
         }
         QString line = QString::number(block);
@@ -670,6 +693,190 @@ void TstScore::reportMarks() {
     QCOMPARE(text(report.blocks()[3].station), QString());
     QCOMPARE(text(report.blocks()[2].station), QStringLiteral("DL1ABC"));
     QCOMPARE(report.blocks()[0].bands[1].repeats, unique ? 0U : 1U);
+}
+
+// Only confirmed contacts count: the rule applies to contacts that would
+// score, before repeats are judged among those that remain.
+void TstScore::confirmedRule_data() {
+    QTest::addColumn<bool>("unique");
+    QTest::addColumn<bool>("noSat");
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<QStringList>("expected"); // per contact: block and marks, or the reason
+
+    QTest::newRow("marked") << false << false << false
+                            << QStringList{"0", "0 repeat conf", "0 sat", "0 conf", "Band fehlt"};
+    QTest::newRow("--confirmed") << false << false << true
+                                 << QStringList{"nicht bestätigt", "0 conf", "nicht bestätigt",
+                                                "0 conf", "Band fehlt"};
+    QTest::newRow("--confirmed --unique --no-sat")
+        << true << true << true
+        << QStringList{"nicht bestätigt", "0 conf", "über Satellit", "0 conf", "Band fehlt"};
+}
+
+void TstScore::confirmedRule() {
+    QFETCH(bool, unique);
+    QFETCH(bool, noSat);
+    QFETCH(bool, confirmed);
+    QFETCH(QStringList, expected);
+    struct Contact {
+        const char* call;
+        const char* propMode;
+        const char* qsl;  // QSL_RCVD
+        const char* lotw; // LOTW_QSL_RCVD
+        const char* eqsl; // EQSL_QSL_RCVD
+    };
+    const Contact contacts[] = {{"OK1KT", "", "N", "R", ""}, // card not received, LoTW requested
+                                {"OK1KT", "", "", "", "y"},  // the same call confirmed through eQSL
+                                {"OK2AB", "SAT", "", "", ""},  // an unconfirmed satellite contact
+                                {"OK3CD", "", " V ", "", ""},  // verified card
+                                {"OK4EF", "", "Y", "Y", "Y"}}; // confirmed, but scores nothing
+    qrb::report::Report report({unique, noSat, confirmed}, true);
+    report.beginFile("a.adi");
+    QStringList got;
+    qrb::report::Marks marks;
+    for (const Contact& c : contacts) {
+        Record r = record(1, c.call);
+        r.propMode = c.propMode;
+        r.qslReceived = c.qsl;
+        r.lotwReceived = c.lotw;
+        r.eqslReceived = c.eqsl;
+        ContactScore score = c.call == std::string_view("OK4EF")
+                                 ? skipped("JO62", "JO73", -1, Skip::BandMissing)
+                                 : scored("JO62", "JO73", 1, 2, 1);
+        const std::size_t block = report.judge(r, score, marks);
+        if (!score.scored) {
+            got << text(qrb::report::skipText(score.reason));
+            continue;
+        }
+        QString line = QString::number(block);
+        line += marks.repeat ? " repeat" : "";
+        line += marks.satellite ? " sat" : "";
+        line += marks.confirmed ? " conf" : "";
+        got << line;
+    }
+    QCOMPARE(got, expected);
+    // The band table counts the confirmed contacts among those that count.
+    QCOMPARE(report.blocks().front().sum.confirmed, 2U);
+    // Unconfirmed contacts are counted, not listed.
+    QVERIFY(qrb::report::countedOnly(Skip::Unconfirmed));
+}
+
+// The one title of every output.
+void TstScore::title_data() {
+    QTest::addColumn<QStringList>("blocks"); // station, own square, date
+    QTest::addColumn<int>("band");
+    QTest::addColumn<QString>("title");
+
+    QTest::newRow("one block, one day")
+        << QStringList{"DL1XYZ JO62 20240506"} << -1
+        << QStringLiteral("QRB-Punkte: DL1XYZ · Locator JO62 · 2024-05-06");
+    QTest::newRow("two stations from one square, one band")
+        << QStringList{"DL1XYZ JO62 20240508", "DL0XYZ JO62 20240506"} << 3
+        << QStringLiteral("QRB-Punkte: DL1XYZ, DL0XYZ · Locator JO62 · Band 1.2 · "
+                          "2024-05-06 bis 2024-05-08");
+    QTest::newRow("many squares, no station")
+        << QStringList{"- JO60 20240506", "- JO61 20240506", "- JO62 20240506", "- JO63 20240506",
+                       "- JO64 20240506"}
+        << -1
+        << QStringLiteral(
+               "QRB-Punkte: nicht angegeben · Locator JO60, JO61, JO62 und 2 weitere · 2024-05-06");
+    QTest::newRow("nothing scored") << QStringList{} << -1 << QStringLiteral("QRB-Punkte");
+}
+
+void TstScore::title() {
+    QFETCH(QStringList, blocks);
+    QFETCH(int, band);
+    QFETCH(QString, title);
+    qrb::report::Report report({}, true);
+    report.beginFile("a.adi");
+    qrb::report::Marks marks;
+    for (const QString& block : blocks) {
+        const QStringList parts = block.split(' ');
+        Record r = record(1, "OK1KT");
+        r.stationCall = parts[0] == "-" ? std::string() : parts[0].toStdString();
+        r.date = parts[2].toStdString();
+        ContactScore score = scored(parts[1].toLatin1().constData(), "JO73", 1, 2, 1);
+        report.judge(r, score, marks);
+    }
+    QCOMPARE(text(qrb::report::titleText(report.title(band))), title);
+}
+
+// A logbook read from memory into the report and a writer: what became of
+// it, and a source that fails halfway.
+void TstScore::logScoring_data() {
+    QTest::addColumn<QByteArray>("log");
+    QTest::addColumn<int>("failAfter"); // bytes the source hands over before it fails; -1: never
+    QTest::addColumn<bool>("confirmed");
+    QTest::addColumn<QString>("outcome"); // contacts read, EDI note, failure text
+
+    const QByteArray adif =
+        "<CALL:4>DL1A<MY_GRIDSQUARE:4>JO62<GRIDSQUARE:4>JO73<BAND:4>70cm"
+        "<QSL_RCVD:1>Y<EOR>\n"
+        "<CALL:4>DL2B<MY_GRIDSQUARE:4>JO62<GRIDSQUARE:4>JO73<BAND:4>70cm<EOR>\n";
+    const QByteArray edi = "[REG1TEST;1]\nPWWLo=JO62QM\nPBand=432 MHz\n[QSORecords;1]\n"
+                           "240514;1802;OZ1ABC;1;59;001;59;003;;JO65DQ;412;;;;\n";
+    QTest::newRow("ADIF") << adif << -1 << true << "2 contacts, 1 scored";
+    QTest::newRow("EDI, only confirmed contacts count")
+        << edi << -1 << true
+        << "1 contacts, 0 scored, EDI-Logs enthalten keine Bestätigungen: alle Verbindungen nicht "
+           "bestätigt";
+    QTest::newRow("EDI") << edi << -1 << false << "1 contacts, 1 scored";
+    QTest::newRow("read failure after the first contact")
+        << adif << 80 << false << "1 contacts, 1 scored, keine Leseberechtigung";
+    QTest::newRow("read failure at once") << adif << 0 << false
+                                          << "0 contacts, 0 scored, "
+                                             "keine Leseberechtigung";
+}
+
+void TstScore::logScoring() {
+    QFETCH(QByteArray, log);
+    QFETCH(int, failAfter);
+    QFETCH(bool, confirmed);
+    QFETCH(QString, outcome);
+    // Hands over the bytes a few at a time, then fails as a file without
+    // permission would.
+    class Source : public qrb::report::ByteSource {
+    public:
+        Source(std::string_view bytes, int failAfter) : bytes_(bytes), failAfter_(failAfter) {}
+        long long read(char* into, std::size_t size) override {
+            if (failAfter_ >= 0 && handed >= static_cast<std::size_t>(failAfter_)) {
+                return -1;
+            }
+            const std::size_t count = std::min({size, bytes_.size() - handed, std::size_t{7}});
+            std::copy_n(bytes_.data() + handed, count, into);
+            handed += count;
+            return static_cast<long long>(count);
+        }
+        int error() const override { return EACCES; }
+        std::size_t handed = 0;
+
+    private:
+        std::string_view bytes_;
+        int failAfter_;
+    } source(std::string_view(log.constData(), static_cast<std::size_t>(log.size())), failAfter);
+
+    qrb::report::ContactScorer scorer;
+    qrb::report::Report report({false, false, confirmed}, false);
+    qrb::report::LogScoring scoring(scorer, report);
+    qrb::report::StringSink rows;
+    qrb::report::OutputBuffer out(rows);
+    qrb::report::CsvWriter csv(out);
+    scoring.addWriter(csv);
+    std::uint64_t progressed = 0;
+    const qrb::report::LogOutcome got = scoring.score(
+        "a.log", source, [&progressed](std::uint64_t bytes, std::uint64_t) { progressed = bytes; });
+    QVERIFY(out.flush());
+    QString said = QStringLiteral("%1 contacts, %2 scored")
+                       .arg(got.contacts)
+                       .arg(QString::fromStdString(rows.text).count(QStringLiteral(",scored,")));
+    if (got.withoutConfirmations) {
+        said += ", " + text(qrb::report::withoutConfirmationsText());
+    }
+    if (got.failure) {
+        said += ", " + text(qrb::report::logFailureText(*got.failure));
+    }
+    QCOMPARE(said, outcome);
+    QCOMPARE(progressed, source.handed);
 }
 
 void TstScore::pageLayout_data() {

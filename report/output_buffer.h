@@ -1,18 +1,40 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <cstdio>
+#include <cstddef>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <string_view>
 
-namespace qrb::score {
+namespace qrb::report {
 
-// Collects output in one large block and hands it to the file in big writes.
+// Where the bytes of an output go: a file or standard output in a program,
+// memory in the page and in tests.
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    // Takes the bytes; false when they could not be written.
+    virtual bool write(std::string_view bytes) = 0;
+    // Hands on what it holds; false when that failed.
+    virtual bool flush() { return true; }
+};
+
+// Keeps the bytes in memory.
+class StringSink : public ByteSink {
+public:
+    bool write(std::string_view bytes) override {
+        text.append(bytes);
+        return true;
+    }
+    std::string text;
+};
+
+// Collects output in one large block and hands it to the sink in big writes.
 // A write that fails is remembered; everything after it is dropped.
 class OutputBuffer {
 public:
-    explicit OutputBuffer(std::FILE* file, std::size_t capacity = std::size_t{1} << 20U);
+    explicit OutputBuffer(ByteSink& sink, std::size_t capacity = std::size_t{1} << 20U);
     ~OutputBuffer();
     OutputBuffer(const OutputBuffer&) = delete;
     OutputBuffer& operator=(const OutputBuffer&) = delete;
@@ -46,20 +68,19 @@ public:
     void commit(const char* end) { size_ = static_cast<std::size_t>(end - data_.get()); }
     std::size_t capacity() const { return capacity_; }
 
-    // Everything so far to the file. False once a write has failed.
+    // Everything so far to the sink. False once a write has failed.
     bool flush();
-    bool failed() const { return error_ != 0; }
-    int error() const { return error_; } // errno of the first failed write
+    bool failed() const { return failed_; }
 
 private:
     void writeLong(std::string_view text);
     void drain();
 
-    std::FILE* file_;
+    ByteSink& sink_;
     std::size_t capacity_;
     std::unique_ptr<char[]> data_;
     std::size_t size_ = 0;
-    int error_ = 0;
+    bool failed_ = false;
 };
 
-} // namespace qrb::score
+} // namespace qrb::report

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "qrb-score/contact.h"
+#include "report/contact.h"
 
 #include "input/key_filter.h"
 #include "input/locator_check.h"
@@ -11,7 +11,7 @@
 #include <optional>
 #include <utility>
 
-namespace qrb::score {
+namespace qrb::report {
 
 namespace {
 
@@ -35,6 +35,22 @@ int bandOf(const logbook::Record& record, logbook::Format format) {
 }
 
 } // namespace
+
+std::string_view trimmedSpace(std::string_view text) {
+    const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    while (!text.empty() && space(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && space(text.back())) {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+std::string_view stationOf(const logbook::Record& record) {
+    const std::string_view station = trimmedSpace(record.stationCall);
+    return station.empty() ? trimmedSpace(record.operatorCall) : station;
+}
 
 std::string_view trimmedBlanks(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
@@ -188,7 +204,6 @@ const LogLocator& ContactScorer::ownOf(std::string_view text) {
 void ContactScorer::score(const logbook::Record& record, logbook::Format format,
                           ContactScore& out) {
     out.scored = false;
-    out.reason = {};
     out.pkt = 0;
     out.mul = 0;
     out.qrb = 0;
@@ -197,37 +212,36 @@ void ContactScorer::score(const logbook::Record& record, logbook::Format format,
     out.band = bandOf(record, format);
     // A skipped contact shows the texts the file (or --own) held; a scored
     // one the squares it was scored with. Each is copied once, when known.
-    const auto skip = [&](std::string_view why) {
+    const auto skip = [&](Skip why) {
         out.reason = why;
         out.own = ownText;
         out.loc = foreignText;
     };
 
     if (record.duplicate) {
-        skip(reason::kDuplicate);
+        skip(Skip::Duplicate);
         return;
     }
     if (out.band < 0) {
         const bool missing =
             blank(record.band) && (format == logbook::Format::Edi || blank(record.freq));
-        skip(missing ? reason::kBandMissing : reason::kBandUnknown);
+        skip(missing ? Skip::BandMissing : Skip::BandUnknown);
         return;
     }
     const LogLocator& own = ownOf(ownText);
     if (own.verdict != LogLocator::Verdict::Square) {
-        skip(own.verdict == LogLocator::Verdict::Missing ? reason::kOwnMissing
-                                                         : reason::kOwnInvalid);
+        skip(own.verdict == LogLocator::Verdict::Missing ? Skip::OwnMissing : Skip::OwnInvalid);
         return;
     }
     const LogLocator foreign = judgeLocator(foreignText);
     if (foreign.verdict != LogLocator::Verdict::Square) {
-        skip(foreign.verdict == LogLocator::Verdict::Missing ? reason::kForeignMissing
-                                                             : reason::kForeignInvalid);
+        skip(foreign.verdict == LogLocator::Verdict::Missing ? Skip::ForeignMissing
+                                                             : Skip::ForeignInvalid);
         return;
     }
     const int points = pointsBetween(own.square, foreign.square);
     if (points < 0) {
-        skip(reason::kOutOfTable);
+        skip(Skip::OutOfTable);
         return;
     }
     out.scored = true;
@@ -278,4 +292,4 @@ std::string logLineOf(const ContactScore& contact) {
     return std::string(line.begin(), line.end());
 }
 
-} // namespace qrb::score
+} // namespace qrb::report

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "qrb-score/csv_writer.h"
+#include "report/csv_writer.h"
 
+#include "report/date_time.h"
 #include "scoring/bands.h"
 
 #include <charconv>
 #include <cstddef>
 #include <cstring>
 
-namespace qrb::score {
+namespace qrb::report {
 
 namespace {
 
@@ -96,19 +97,19 @@ std::string csvField(std::string_view text) {
     return field;
 }
 
-void CsvWriter::row(const logbook::Record& record, const ContactScore& contact,
-                    const Marks& marks) {
-    const std::string_view station = trimmedBlanks(record.stationCall).empty()
-                                         ? trimmedBlanks(record.operatorCall)
-                                         : trimmedBlanks(record.stationCall);
+void CsvWriter::contact(const logbook::Record& record, const ContactScore& contact,
+                        const Marks& marks, std::size_t /*block*/) {
+    const std::string_view station = stationOf(record);
+    const std::string_view call = trimmedSpace(record.call);
+    const std::string_view reason = contact.scored ? std::string_view() : skipText(contact.reason);
     // Room for every field quoted with each of its bytes doubled, and for the
     // numbers, commas and words around them.
     // A valid date or time is written in its own form, any other as it is.
     constexpr std::size_t kFixed = 128 + kIsoDateChars + kClockTimeChars;
     const std::size_t bound =
         file_.size() + kFixed +
-        2 * (record.call.size() + record.date.size() + record.time.size() + contact.own.size() +
-             contact.loc.size() + contact.reason.size() + station.size());
+        2 * (call.size() + record.date.size() + record.time.size() + contact.own.size() +
+             contact.loc.size() + reason.size() + station.size());
     std::string spill;
     char* const start =
         bound <= out_.capacity() ? out_.reserve(bound) : (spill.resize(bound), spill.data());
@@ -117,7 +118,7 @@ void CsvWriter::row(const logbook::Record& record, const ContactScore& contact,
     *to++ = ',';
     to = putNumber(to, record.number);
     *to++ = ',';
-    to = putField(to, record.call);
+    to = putField(to, call);
     *to++ = ',';
     to = putDate(to, record.date);
     *to++ = ',';
@@ -141,12 +142,13 @@ void CsvWriter::row(const logbook::Record& record, const ContactScore& contact,
         to = putField(to, station);
         to = put(to, marks.repeat ? ",1" : ",0");
         to = put(to, marks.satellite ? ",1" : ",0");
+        to = put(to, marks.confirmed ? ",1" : ",0");
     } else {
         to = put(to, ",,,skipped,");
-        to = putField(to, contact.reason);
+        to = putField(to, reason);
         *to++ = ',';
         to = putField(to, station);
-        to = put(to, ",,");
+        to = put(to, ",,,");
     }
     to = put(to, kRecordEnd);
 
@@ -157,4 +159,4 @@ void CsvWriter::row(const logbook::Record& record, const ContactScore& contact,
     }
 }
 
-} // namespace qrb::score
+} // namespace qrb::report

@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-// What a whole run of qrb-score adds up to, beyond the single contact: blocks
-// per station and own square, repeated calls and satellite contacts marked,
-// band tables, and the skipped contacts counted by reason.
+// What the contacts of logbooks add up to, beyond the single contact: blocks
+// per station and own square, repeated calls, satellite and confirmed
+// contacts marked, band tables and totals, the skipped contacts counted by
+// reason, and the title of it all. Every output form (text, CSV, workbook,
+// printout, map) is written from this one model.
 
 #include "logbook/logbook.h"
-#include "qrb-score/contact.h"
+#include "report/contact.h"
+#include "report/skip.h"
 #include "scoring/bands.h"
 
 #include <array>
@@ -21,36 +24,13 @@
 #include <utility>
 #include <vector>
 
-namespace qrb::score {
-
-namespace reason {
-inline constexpr std::string_view kRepeat = "Wiederholung";
-inline constexpr std::string_view kSatellite = "über Satellit";
-} // namespace reason
-
-// A date as the file writes it, YYYYMMDD (ADIF, ADX) or YYMMDD (EDI), as
-// YYYY-MM-DD. A two-digit year from 80 on is 19YY, below 80 20YY. A text that
-// is no valid date comes back as written, trimmed.
-std::string isoDate(std::string_view written);
-// A time HHMM or HHMMSS as HH:MM or HH:MM:SS (HH:MM only when `seconds` is
-// false); anything else as written, trimmed.
-std::string clockTime(std::string_view written, bool seconds);
-// The same into `to`, reusing its memory; false (and `to` as it was) when the
-// text is no valid date or time.
-bool isoDateInto(std::string& to, std::string_view written);
-bool clockTimeInto(std::string& to, std::string_view written, bool seconds);
-// The same written to `to`, which has room for the longest: the number of
-// characters written, 0 (and nothing written) when the text is no valid date
-// or time. For output written straight into a buffer, row after row.
-inline constexpr std::size_t kIsoDateChars = 10;  // YYYY-MM-DD
-inline constexpr std::size_t kClockTimeChars = 8; // HH:MM:SS
-std::size_t isoDateChars(char* to, std::string_view written);
-std::size_t clockTimeChars(char* to, std::string_view written, bool seconds);
+namespace qrb::report {
 
 // What is remarkable about a contact that scored.
 struct Marks {
     bool repeat = false;    // its call already scored on this band in this block
     bool satellite = false; // made through a satellite
+    bool confirmed = false; // the other station's confirmation came in
 };
 
 // One line of a band table.
@@ -60,6 +40,7 @@ struct BandTotals {
     std::int64_t qrb = 0;
     std::uint64_t repeats = 0;
     std::uint64_t satellite = 0;
+    std::uint64_t confirmed = 0;
 };
 
 // The contacts of one station from one own square, from however many files.
@@ -74,7 +55,7 @@ struct Block {
 };
 
 // One contact that counts for a block, as a consumer such as a map of the
-// worked squares receives it, after --unique and --no-sat have been applied.
+// worked squares receives it, after the report's rules have been applied.
 struct BlockContact {
     std::size_t block = 0;
     std::string_view square; // the foreign square, four characters
@@ -92,14 +73,51 @@ public:
     virtual void contact(const Block& block, const BlockContact& contact) = 0;
 };
 
+// Takes the contacts of logbooks one after the other, as the report has
+// judged them: an output form written as the contacts come.
+class ContactWriter {
+public:
+    virtual ~ContactWriter() = default;
+    // The logbook the following contacts come from, as the user named it.
+    virtual void beginFile(std::string_view name) = 0;
+    // A contact, scored or skipped; `block` is the report's block of a
+    // contact that scored.
+    virtual void contact(const logbook::Record& record, const ContactScore& contact,
+                         const Marks& marks, std::size_t block) = 0;
+};
+
 // The station's call for the heading of a block, or its absence.
 std::string stationText(const std::string& station);
+
+// The band index that stands for all bands.
+inline constexpr int kAllBands = -1;
+
+// A station's points over its blocks, for a station with several.
+struct StationTotal {
+    std::string station; // as in its blocks
+    std::int64_t qrb = 0;
+};
+
+// What every output is titled with: the stations and own squares of the
+// blocks (the first few of each), the band when the output shows only one,
+// and the dates of the contacts.
+struct ReportTitle {
+    std::string stations; // "DL1XYZ, DL0XYZ"; "nicht angegeben" for a log that names none
+    std::string squares;  // "JO62, JO63 und 2 weitere"
+    std::string band;     // the band button's caption; empty for all bands
+    std::string dates;    // "2024-05-06 bis 2024-05-14", one date, or empty
+};
+
+// The title as one line: "QRB-Punkte: DL1XYZ · Locator JO62 · 2024-05-06 bis
+// 2024-05-08", the parts that are empty left out.
+std::string titleText(const ReportTitle& title);
 
 class Report {
 public:
     struct Rules {
-        bool unique = false; // leave repeats out ("Wiederholung")
-        bool noSat = false;  // leave satellite contacts out ("über Satellit")
+        bool unique = false;    // leave repeats out ("Wiederholung")
+        bool noSat = false;     // leave satellite contacts out ("über Satellit")
+        bool confirmed = false; // leave unconfirmed contacts out ("nicht bestätigt")
     };
     // With `tables`, the distinct squares of every band are counted (for the
     // text log and the workbook; the CSV does without).
@@ -108,7 +126,7 @@ public:
     Report(const Report&) = delete;
     Report& operator=(const Report&) = delete;
 
-    // The logbook the following contacts come from, as named on the command line.
+    // The logbook the following contacts come from, as the user named it.
     void beginFile(std::string_view name);
 
     // Marks a contact that scored and applies the rules: a contact left out
@@ -125,15 +143,20 @@ public:
     void addSink(BlockContactSink& sink) { sinks_.push_back(&sink); }
 
     const std::vector<Block>& blocks() const { return blocks_; }
+    const Rules& rules() const { return rules_; }
     // Skipped contacts per reason, in the order the reasons first came.
-    const std::vector<std::pair<std::string_view, std::uint64_t>>& skipped() const {
-        return skipped_;
-    }
+    const std::vector<std::pair<Skip, std::uint64_t>>& skipped() const { return skipped_; }
     std::uint64_t skippedTotal() const { return skippedTotal_; }
-    // The files with contacts that lack an own locator (--own not given).
+    // The files with contacts that lack an own locator (none given for all).
     const std::vector<std::string>& filesWithoutOwn() const { return withoutOwn_; }
     // The earliest and latest date of all blocks ("" when none).
     std::pair<std::string, std::string> dateRange() const;
+    // The grand totals: for each station with several blocks, in the order
+    // of its first block, the points of all of them. The blocks of different
+    // stations are never added up.
+    std::vector<StationTotal> stationTotals() const;
+    // The title of an output that shows the contacts of `band` (or of all).
+    ReportTitle title(int band = kAllBands) const;
 
 private:
     class KeySet;
@@ -142,7 +165,7 @@ private:
     std::size_t blockOf(const std::string& station, const std::string& square);
     bool firstOnBand(std::size_t block, int band, std::string_view call,
                      std::optional<std::uint64_t> packed);
-    void countSkipped(std::string_view reason);
+    void countSkipped(Skip reason);
 
     Rules rules_;
     bool tables_;
@@ -160,7 +183,7 @@ private:
     std::vector<std::unique_ptr<CallBands>> calls_;
     std::unordered_set<std::string> oddCalls_;
     std::unique_ptr<KeySet> squares_; // block, band and square worked
-    std::vector<std::pair<std::string_view, std::uint64_t>> skipped_;
+    std::vector<std::pair<Skip, std::uint64_t>> skipped_;
     std::uint64_t skippedTotal_ = 0;
     std::vector<std::string> withoutOwn_;
     std::vector<BlockContactSink*> sinks_;
@@ -173,7 +196,8 @@ private:
 // ADIF PROP_MODE "SAT", or a satellite named in SAT_NAME.
 bool madeThroughSatellite(const logbook::Record& record);
 
-// The skip reasons that the text log counts but does not list one by one.
-bool countedOnly(std::string_view reason);
+// The other station's confirmation came in: QSL_RCVD, LOTW_QSL_RCVD or
+// EQSL_QSL_RCVD is "Y" or "V", in either case.
+bool confirmedContact(const logbook::Record& record);
 
-} // namespace qrb::score
+} // namespace qrb::report

@@ -1,25 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "qrb-score/xlsx_writer.h"
+#include "report/xlsx/xlsx_writer.h"
+
+#include "report/date_time.h"
 
 #include <vector>
 #include <xlsxwriter.h>
 
-namespace qrb::score {
-
-std::string_view xlsxUnavailable() {
-    return {};
-}
+namespace qrb::report {
 
 namespace {
 
 // The rows of a sheet, the header row included.
 constexpr std::uint32_t kSheetRows = 1048576;
 
-constexpr std::array<const char*, 16> kContactColumns{
-    "Datei", "Nr.", "Station", "Rufzeichen", "Datum",  "Zeit",  "Eigener Locator", "Locator",
-    "Band",  "PKT", "MUL",     "QRB",        "Status", "Grund", "Wiederholung",    "Satellit"};
-constexpr std::array<const char*, 6> kTableColumns{"Band", "Verbindungen",   "Quadrate",
-                                                   "QRB",  "Wiederholungen", "Satellit"};
+constexpr std::array<const char*, 17> kContactColumns{
+    "Datei",           "Nr.",     "Station",      "Rufzeichen", "Datum",    "Zeit",
+    "Eigener Locator", "Locator", "Band",         "PKT",        "MUL",      "QRB",
+    "Status",          "Grund",   "Wiederholung", "Satellit",   "Bestätigt"};
+constexpr std::array<const char*, 7> kTableColumns{
+    "Band", "Verbindungen", "Quadrate", "QRB", "Wiederholungen", "Satellit", "Bestätigt"};
 
 // Valid UTF-8 without control characters: a workbook is XML, which allows
 // neither. A broken byte becomes U+FFFD, a control character '?'.
@@ -52,7 +51,21 @@ void makeSafe(std::string& to, std::string_view text) {
 
 } // namespace
 
-XlsxWriter::XlsxWriter(const std::string& path) : path_(path) {
+std::string xlsxFailureText(const XlsxFailure& failure) {
+    switch (failure.kind) {
+    case XlsxFailure::Kind::NotCreated:
+        return failure.path + ": Arbeitsmappe ließ sich nicht anlegen";
+    case XlsxFailure::Kind::TooManyRows:
+        return failure.path + ": mehr Verbindungen, als ein Tabellenblatt Zeilen hat (" +
+               std::to_string(kSheetRows - 1) + "); die übrigen fehlen";
+    case XlsxFailure::Kind::NotWritten:
+        return failure.path + ": nicht geschrieben: " + failure.detail;
+    }
+    return {};
+}
+
+XlsxWriter::XlsxWriter(const std::string& path, const std::string& scratchDir)
+    : path_(path), scratchDir_(scratchDir) {
     for (std::size_t band = 0; band < captions_.size(); ++band) {
         const std::u16string_view caption = kBands[band].caption;
         captions_[band].assign(caption.begin(), caption.end());
@@ -60,6 +73,9 @@ XlsxWriter::XlsxWriter(const std::string& path) : path_(path) {
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.use_zip64 = LXW_TRUE;
+    if (!scratchDir_.empty()) {
+        options.tmpdir = scratchDir_.data();
+    }
     book_ = workbook_new_opt(path_.c_str(), &options);
     if (book_ == nullptr) {
         return;
@@ -76,7 +92,7 @@ XlsxWriter::XlsxWriter(const std::string& path) : path_(path) {
     worksheet_set_column(contacts_, 6, 6, 15, nullptr);
     worksheet_set_column(contacts_, 13, 13, 30, nullptr);
     worksheet_set_column(overview_, 0, 0, 16, nullptr);
-    worksheet_set_column(overview_, 1, 5, 15, nullptr);
+    worksheet_set_column(overview_, 1, 6, 15, nullptr);
     for (std::size_t column = 0; column < kContactColumns.size(); ++column) {
         worksheet_write_string(contacts_, 0, static_cast<lxw_col_t>(column),
                                kContactColumns[column], bold_);
@@ -107,8 +123,8 @@ void XlsxWriter::beginFile(std::string_view name) {
     file_ = name;
 }
 
-void XlsxWriter::row(const logbook::Record& record, const ContactScore& contact,
-                     const Marks& marks) {
+void XlsxWriter::contact(const logbook::Record& record, const ContactScore& contact,
+                         const Marks& marks, std::size_t /*block*/) {
     if (book_ == nullptr) {
         return;
     }
@@ -119,10 +135,8 @@ void XlsxWriter::row(const logbook::Record& record, const ContactScore& contact,
     const std::uint32_t r = row_++;
     text(contacts_, r, 0, file_);
     number(contacts_, r, 1, static_cast<double>(record.number));
-    text(contacts_, r, 2,
-         trimmedBlanks(record.stationCall).empty() ? trimmedBlanks(record.operatorCall)
-                                                   : trimmedBlanks(record.stationCall));
-    text(contacts_, r, 3, trimmedBlanks(record.call));
+    text(contacts_, r, 2, stationOf(record));
+    text(contacts_, r, 3, trimmedSpace(record.call));
     const std::string date = isoDate(record.date);
     if (date.size() == 10 && date[4] == '-') {
         lxw_datetime when{};
@@ -146,15 +160,16 @@ void XlsxWriter::row(const logbook::Record& record, const ContactScore& contact,
         text(contacts_, r, 12, "gewertet");
         text(contacts_, r, 14, marks.repeat ? "ja" : "nein");
         text(contacts_, r, 15, marks.satellite ? "ja" : "nein");
+        text(contacts_, r, 16, marks.confirmed ? "ja" : "nein");
     } else {
         text(contacts_, r, 12, "nicht gewertet");
-        text(contacts_, r, 13, contact.reason);
+        text(contacts_, r, 13, skipText(contact.reason));
     }
 }
 
-std::string XlsxWriter::finish(const Report& report) {
+std::optional<XlsxFailure> XlsxWriter::finish(const Report& report) {
     if (book_ == nullptr) {
-        return path_ + ": Arbeitsmappe ließ sich nicht anlegen";
+        return XlsxFailure{XlsxFailure::Kind::NotCreated, path_, {}};
     }
     std::uint32_t r = 0;
     const auto tableRow = [this, &r](std::string_view first, const BandTotals& totals) {
@@ -164,6 +179,7 @@ std::string XlsxWriter::finish(const Report& report) {
         number(overview_, r, 3, static_cast<double>(totals.qrb));
         number(overview_, r, 4, static_cast<double>(totals.repeats));
         number(overview_, r, 5, static_cast<double>(totals.satellite));
+        number(overview_, r, 6, static_cast<double>(totals.confirmed));
         ++r;
     };
     for (const Block& block : report.blocks()) {
@@ -194,32 +210,16 @@ std::string XlsxWriter::finish(const Report& report) {
         ++r;
     }
     // Grand totals, each only over the blocks of one station.
-    const std::vector<Block>& blocks = report.blocks();
-    std::vector<bool> done(blocks.size(), false);
-    for (std::size_t i = 0; i < blocks.size(); ++i) {
-        if (done[i]) {
-            continue;
-        }
-        std::int64_t total = 0;
-        std::size_t count = 0;
-        for (std::size_t k = i; k < blocks.size(); ++k) {
-            if (blocks[k].station == blocks[i].station) {
-                done[k] = true;
-                total += blocks[k].sum.qrb;
-                ++count;
-            }
-        }
-        if (count > 1) {
-            text(overview_, r, 0, "Gesamtsumme QRB " + stationText(blocks[i].station), bold_);
-            number(overview_, r++, 3, static_cast<double>(total));
-        }
+    for (const StationTotal& total : report.stationTotals()) {
+        text(overview_, r, 0, "Gesamtsumme QRB " + stationText(total.station), bold_);
+        number(overview_, r++, 3, static_cast<double>(total.qrb));
     }
     if (report.skippedTotal() > 0) {
         ++r;
         text(overview_, r, 0, "Nicht gewertet", bold_);
         number(overview_, r++, 1, static_cast<double>(report.skippedTotal()));
         for (const auto& [why, count] : report.skipped()) {
-            text(overview_, r, 0, why);
+            text(overview_, r, 0, skipText(why));
             number(overview_, r++, 1, static_cast<double>(count));
         }
     }
@@ -227,13 +227,12 @@ std::string XlsxWriter::finish(const Report& report) {
     book_ = nullptr;
     const lxw_error closed = workbook_close(book);
     if (full_) {
-        return path_ + ": mehr Verbindungen, als ein Tabellenblatt Zeilen hat (" +
-               std::to_string(kSheetRows - 1) + "); die übrigen fehlen";
+        return XlsxFailure{XlsxFailure::Kind::TooManyRows, path_, {}};
     }
     if (closed != LXW_NO_ERROR) {
-        return path_ + ": nicht geschrieben: " + lxw_strerror(closed);
+        return XlsxFailure{XlsxFailure::Kind::NotWritten, path_, lxw_strerror(closed)};
     }
-    return {};
+    return std::nullopt;
 }
 
-} // namespace qrb::score
+} // namespace qrb::report

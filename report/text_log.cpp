@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "qrb-score/text_log.h"
+#include "report/text_log.h"
 
 #include "output/log_line.h"
+#include "report/date_time.h"
 
+#include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
-#include <unistd.h>
 
-namespace qrb::score {
+namespace qrb::report {
 
 namespace {
 
@@ -26,8 +25,9 @@ constexpr std::string_view kGap = "   ";
 constexpr std::size_t kCallWidth = 12;
 constexpr std::string_view kMoreHeader = "   Rufzeichen     Datum        Zeit    Hinweis";
 // The band table under each block.
-constexpr std::array<std::string_view, 6> kTableHeader{
-    " Band", "  Verbindungen", "  Quadrate", "     QRB", "  Wiederholungen", "  Satellit"};
+constexpr std::array<std::string_view, 7> kTableHeader{
+    " Band",      "  Verbindungen", "  Quadrate", "     QRB", "  Wiederholungen",
+    "  Satellit", "  Bestätigt"};
 
 std::string narrow(std::u16string_view ascii) {
     return std::string(ascii.begin(), ascii.end());
@@ -59,7 +59,7 @@ constexpr std::size_t kEntryHead = 5;
 
 class WaitingReader {
 public:
-    explicit WaitingReader(std::FILE* file) : file_(file) { std::rewind(file_); }
+    explicit WaitingReader(ScratchFile& file) : file_(file), failed_(!file.rewind()) {}
 
     // The next entry; false at the end (or when the file cannot be read).
     bool next(std::uint32_t& block, std::string_view& line) {
@@ -75,7 +75,7 @@ public:
         pos_ += kEntryHead + length;
         return true;
     }
-    bool failed() const { return std::ferror(file_) != 0; }
+    bool failed() const { return failed_; }
 
 private:
     bool fill(std::size_t need) {
@@ -85,11 +85,19 @@ private:
         std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
         end_ -= pos_;
         pos_ = 0;
-        end_ += std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+        while (!failed_ && end_ < need) {
+            const long long got = file_.read(buffer_.data() + end_, buffer_.size() - end_);
+            if (got <= 0) {
+                failed_ = got < 0;
+                break;
+            }
+            end_ += static_cast<std::size_t>(got);
+        }
         return end_ >= need;
     }
 
-    std::FILE* file_;
+    ScratchFile& file_;
+    bool failed_;
     std::array<char, std::size_t{1} << 16U> buffer_{};
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
@@ -103,27 +111,33 @@ void appendCall(std::string& line, std::string_view call) {
     }
 }
 
-void padRight(std::string& line, std::size_t width) {
-    if (line.size() < width) {
-        line.append(width - line.size(), ' ');
+// Blanks after the text from `start` on, up to `width` characters.
+void padRight(std::string& line, std::size_t start, std::size_t width) {
+    const std::size_t shown = characters(std::string_view(line).substr(start));
+    if (shown < width) {
+        line.append(width - shown, ' ');
     }
 }
 
+// A line of the band table: the first cell left-aligned, the numbers right-
+// aligned under the ends of their column headers.
 std::string tableRow(std::string_view first, const BandTotals& totals) {
     std::string row;
-    const std::array<std::string, 6> cells{std::string(first),
-                                           std::to_string(totals.contacts),
-                                           std::to_string(totals.squares),
-                                           std::to_string(totals.qrb),
-                                           std::to_string(totals.repeats),
-                                           std::to_string(totals.satellite)};
+    const std::array<std::string, kTableHeader.size()> cells{std::string(first),
+                                                             std::to_string(totals.contacts),
+                                                             std::to_string(totals.squares),
+                                                             std::to_string(totals.qrb),
+                                                             std::to_string(totals.repeats),
+                                                             std::to_string(totals.satellite),
+                                                             std::to_string(totals.confirmed)};
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        const std::size_t width = kTableHeader[i].size();
+        const std::size_t width = characters(kTableHeader[i]);
         if (i == 0) {
             row += cells[i];
-            padRight(row, width);
+            padRight(row, 0, width);
         } else {
-            row.append(cells[i].size() < width ? width - cells[i].size() : 1, ' ');
+            const std::size_t shown = characters(cells[i]);
+            row.append(shown < width ? width - shown : 1, ' ');
             row += cells[i];
         }
     }
@@ -132,76 +146,81 @@ std::string tableRow(std::string_view first, const BandTotals& totals) {
 
 } // namespace
 
+std::size_t characters(std::string_view utf8) {
+    // Every byte but the continuation bytes of a sequence starts a character.
+    return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U;
+    }));
+}
+
+std::string textLogFailureText(const TextLogFailure& failure) {
+    switch (failure.kind) {
+    case TextLogFailure::Kind::NoScratch:
+        return failure.detail.empty() ? std::string("keine temporäre Datei")
+                                      : "keine temporäre Datei in " + failure.detail;
+    case TextLogFailure::Kind::ScratchWrite:
+        return "temporäre Datei ließ sich nicht schreiben";
+    case TextLogFailure::Kind::ScratchRead:
+        return "temporäre Datei ließ sich nicht lesen";
+    }
+    return {};
+}
+
 std::string textLogHeader() {
     return narrow(kLogHeader) + std::string(kMoreHeader);
 }
 
-std::string skippedLine(std::string_view file, const logbook::Record& record,
-                        std::string_view reason) {
+std::string skippedLine(std::string_view file, const logbook::Record& record, Skip reason) {
     std::string line;
     appendPrintable(line, file);
     line += ", Nr. ";
     line += std::to_string(record.number);
     line += ", ";
-    const std::string_view call = trimmedBlanks(record.call);
+    const std::string_view call = trimmedSpace(record.call);
     if (call.empty()) {
         line += "ohne Rufzeichen";
     } else {
         appendCall(line, call);
     }
     line += ": ";
-    line += reason;
+    line += skipText(reason);
     return line;
 }
 
-TextLog::TextLog(LineSink& out, const Report& report) : out_(out), report_(report) {
-    if (const char* dir = std::getenv("TMPDIR"); dir != nullptr && *dir != '\0') {
-        scratchDir_ = dir;
-    } else {
-        scratchDir_ = "/tmp";
+TextLog::TextLog(LineSink& out, const Report& report, ScratchSpace& scratch)
+    : out_(out), report_(report), scratch_(scratch) {}
+
+TextLog::~TextLog() = default;
+
+void TextLog::fail(TextLogFailure::Kind kind, std::string detail) {
+    if (!failure_) {
+        failure_ = TextLogFailure{kind, std::move(detail)};
     }
 }
 
-TextLog::~TextLog() {
-    closeScratch(waiting_);
-    closeScratch(skipped_);
-}
-
-bool TextLog::openScratch(Scratch& scratch) {
-    if (scratch.file != nullptr) {
+bool TextLog::openScratch(Waiting& waiting) {
+    if (waiting.file != nullptr) {
         return true;
     }
-    if (!error_.empty()) {
+    if (failure_) {
         return false;
     }
-    std::string path = scratchDir_ + "/qrb-score-XXXXXX";
-    const int fd = mkstemp(path.data());
-    if (fd < 0) {
-        error_ = "keine temporäre Datei in " + scratchDir_ + ": " + std::strerror(errno);
+    std::string why;
+    waiting.file = scratch_.open(why);
+    if (waiting.file == nullptr) {
+        fail(TextLogFailure::Kind::NoScratch, std::move(why));
         return false;
     }
-    // Gone from the directory at once; the open file stays until closed.
-    unlink(path.c_str());
-    scratch.file = fdopen(fd, "w+b");
-    if (scratch.file == nullptr) {
-        close(fd);
-        error_ = "keine temporäre Datei: " + std::string(std::strerror(errno));
-        return false;
-    }
-    scratch.out = std::make_unique<OutputBuffer>(scratch.file, std::size_t{1} << 18U);
+    waiting.out = std::make_unique<OutputBuffer>(*waiting.file, std::size_t{1} << 18U);
     return true;
 }
 
-void TextLog::closeScratch(Scratch& scratch) {
-    scratch.out.reset();
-    if (scratch.file != nullptr) {
-        std::fclose(scratch.file);
-        scratch.file = nullptr;
-    }
+void TextLog::beginFile(std::string_view name) {
+    file_ = name;
 }
 
 void TextLog::beginBlock(std::size_t index) {
-    const qrb::score::Block& block = report_.blocks()[index];
+    const qrb::report::Block& block = report_.blocks()[index];
     std::string heading(kOwnCaption);
     heading += block.square;
     heading += ", Station: ";
@@ -216,7 +235,7 @@ void TextLog::beginBlock(std::size_t index) {
 }
 
 void TextLog::endBlock(std::size_t index) {
-    const qrb::score::Block& block = report_.blocks()[index];
+    const qrb::report::Block& block = report_.blocks()[index];
     out_.line({});
     std::string header;
     for (const std::string_view cell : kTableHeader) {
@@ -235,11 +254,11 @@ void TextLog::endBlock(std::size_t index) {
     out_.line(std::string(kSumCaption) + narrow(sumText(block.sum.qrb)));
 }
 
-void TextLog::add(std::string_view file, const logbook::Record& record, const ContactScore& contact,
-                  const Marks& marks, std::size_t index) {
+void TextLog::contact(const logbook::Record& record, const ContactScore& contact,
+                      const Marks& marks, std::size_t index) {
     if (!contact.scored) {
         if (!countedOnly(contact.reason) && openScratch(skipped_)) {
-            skipped_.out->write(skippedLine(file, record, contact.reason));
+            skipped_.out->write(skippedLine(file_, record, contact.reason));
             skipped_.out->put('\n');
         }
         return;
@@ -252,17 +271,22 @@ void TextLog::add(std::string_view file, const logbook::Record& record, const Co
     line_ += logLineTail(contact);
     line_ += kGap;
     const std::size_t callStart = line_.size();
-    appendCall(line_, trimmedBlanks(record.call));
-    padRight(line_, callStart + kCallWidth);
+    appendCall(line_, trimmedSpace(record.call));
+    padRight(line_, callStart, kCallWidth);
     line_ += kGap;
     line_ += isoDate(record.date);
     line_ += kGap;
     line_ += clockTime(record.time, false);
-    if (marks.repeat || marks.satellite) {
-        line_ += kGap;
-        line_ += marks.repeat ? reason::kRepeat : std::string_view();
-        line_ += marks.repeat && marks.satellite ? ", " : "";
-        line_ += marks.satellite ? "Satellit" : "";
+    // The marks, one after the other.
+    std::string_view before = kGap;
+    for (const auto& [marked, name] :
+         {std::pair{marks.repeat, "Wiederholung"}, std::pair{marks.satellite, "Satellit"},
+          std::pair{marks.confirmed, "bestätigt"}}) {
+        if (marked) {
+            line_ += before;
+            line_ += name;
+            before = ", ";
+        }
     }
     // The entry's length must fit its byte; only a very odd date or time
     // text makes the line longer.
@@ -298,9 +322,7 @@ const std::string& TextLog::logLineTail(const ContactScore& contact) {
 // the waiting file; a square larger than the budget goes straight through.
 void TextLog::writeWaitingBlocks() {
     if (waiting_.file == nullptr || !waiting_.out->flush()) {
-        if (error_.empty()) {
-            error_ = "temporäre Datei ließ sich nicht schreiben";
-        }
+        fail(TextLogFailure::Kind::ScratchWrite);
         return;
     }
     std::size_t first = 0;
@@ -320,7 +342,7 @@ void TextLog::writeWaitingBlocks() {
             }
             beginBlock(first);
         }
-        WaitingReader reader(waiting_.file);
+        WaitingReader reader(*waiting_.file);
         std::uint32_t block = 0;
         std::string_view line;
         while (reader.next(block, line)) {
@@ -336,7 +358,7 @@ void TextLog::writeWaitingBlocks() {
             }
         }
         if (reader.failed()) {
-            error_ = "temporäre Datei ließ sich nicht lesen";
+            fail(TextLogFailure::Kind::ScratchRead);
             return;
         }
         for (std::size_t k = first; k < last; ++k) {
@@ -361,24 +383,25 @@ void TextLog::writeWaitingBlocks() {
 void TextLog::writeSkipped() {
     out_.line(std::string(kSkippedCaption) + std::to_string(report_.skippedTotal()));
     for (const auto& [why, count] : report_.skipped()) {
-        out_.line("  " + std::string(why) + ": " + std::to_string(count));
+        out_.line("  " + std::string(skipText(why)) + ": " + std::to_string(count));
     }
     if (skipped_.file == nullptr) {
         return; // all of them counted only
     }
     out_.line({});
     if (!skipped_.out->flush()) {
-        if (error_.empty()) {
-            error_ = "temporäre Datei ließ sich nicht schreiben";
-        }
+        fail(TextLogFailure::Kind::ScratchWrite);
         return;
     }
-    std::rewind(skipped_.file);
+    if (!skipped_.file->rewind()) {
+        fail(TextLogFailure::Kind::ScratchRead);
+        return;
+    }
     std::string pending;
     std::array<char, std::size_t{1} << 16U> chunk{};
-    std::size_t got = 0;
-    while ((got = std::fread(chunk.data(), 1, chunk.size(), skipped_.file)) > 0) {
-        std::string_view text(chunk.data(), got);
+    long long got = 0;
+    while ((got = skipped_.file->read(chunk.data(), chunk.size())) > 0) {
+        std::string_view text(chunk.data(), static_cast<std::size_t>(got));
         std::size_t end = 0;
         while ((end = text.find('\n')) != std::string_view::npos) {
             if (pending.empty()) {
@@ -392,45 +415,28 @@ void TextLog::writeSkipped() {
         }
         pending.append(text);
     }
-    if (std::ferror(skipped_.file) != 0) {
-        error_ = "temporäre Datei ließ sich nicht lesen";
+    if (got < 0) {
+        fail(TextLogFailure::Kind::ScratchRead);
     }
 }
 
-// A grand total for each station whose contacts fall into several blocks;
-// the blocks of different stations are never added up.
+// A grand total for each station whose contacts fall into several blocks.
 void TextLog::writeTotals() {
-    const std::vector<qrb::score::Block>& blocks = report_.blocks();
-    std::vector<bool> done(blocks.size(), false);
     bool first = true;
-    for (std::size_t i = 0; i < blocks.size(); ++i) {
-        if (done[i]) {
-            continue;
+    for (const StationTotal& total : report_.stationTotals()) {
+        if (first) {
+            out_.line({});
+            first = false;
         }
-        std::size_t count = 0;
-        std::int64_t total = 0;
-        for (std::size_t k = i; k < blocks.size(); ++k) {
-            if (blocks[k].station == blocks[i].station) {
-                done[k] = true;
-                ++count;
-                total += blocks[k].sum.qrb;
-            }
-        }
-        if (count > 1) {
-            if (first) {
-                out_.line({});
-                first = false;
-            }
-            std::string line(kTotalCaption);
-            appendPrintable(line, stationText(blocks[i].station));
-            line += "):";
-            line += narrow(sumText(total));
-            out_.line(line);
-        }
+        std::string line(kTotalCaption);
+        appendPrintable(line, stationText(total.station));
+        line += "):";
+        line += narrow(sumText(total.qrb));
+        out_.line(line);
     }
 }
 
-std::string TextLog::finish() {
+std::optional<TextLogFailure> TextLog::finish() {
     if (!report_.filesWithoutOwn().empty()) {
         std::string line(kWithoutOwn);
         for (std::size_t i = 0; i < report_.filesWithoutOwn().size(); ++i) {
@@ -450,9 +456,12 @@ std::string TextLog::finish() {
         out_.line({});
         writeSkipped();
     }
-    closeScratch(waiting_);
-    closeScratch(skipped_);
-    return error_;
+    // The buffers before the files they write to.
+    for (Waiting* waiting : {&waiting_, &skipped_}) {
+        waiting->out.reset();
+        waiting->file.reset();
+    }
+    return failure_;
 }
 
-} // namespace qrb::score
+} // namespace qrb::report

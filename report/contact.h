@@ -2,6 +2,7 @@
 #pragma once
 
 #include "logbook/logbook.h"
+#include "report/skip.h"
 #include "scoring/qrb_table.h"
 
 #include <cstdint>
@@ -10,24 +11,12 @@
 #include <unordered_map>
 #include <vector>
 
-namespace qrb::score {
-
-// Why a contact of a logbook scores nothing, in the words the user reads.
-namespace reason {
-inline constexpr std::string_view kDuplicate = "im EDI-Log als Duplikat markiert";
-inline constexpr std::string_view kBandMissing = "Band fehlt";
-inline constexpr std::string_view kBandUnknown = "kein Band des Diploms";
-inline constexpr std::string_view kOwnMissing = "eigener Locator fehlt";
-inline constexpr std::string_view kOwnInvalid = "eigener Locator ungültig";
-inline constexpr std::string_view kForeignMissing = "fremder Locator fehlt";
-inline constexpr std::string_view kForeignInvalid = "fremder Locator ungültig";
-inline constexpr std::string_view kOutOfTable = "zu weit: außerhalb der Punktetabelle";
-} // namespace reason
+namespace qrb::report {
 
 // What became of one contact.
 struct ContactScore {
     bool scored = false;
-    std::string_view reason; // empty when scored
+    Skip reason = Skip::Duplicate; // when not scored
     // The squares it was scored with; for a skipped contact what the file
     // (or --own) held, trimmed of blanks.
     std::string own;
@@ -48,8 +37,17 @@ struct LogLocator {
 };
 LogLocator judgeLocator(std::string_view fileText);
 
-// The file's text with leading and trailing blanks removed.
+// A locator's text with leading and trailing blanks removed; any other
+// white space is part of the locator (and fails its check).
 std::string_view trimmedBlanks(std::string_view text);
+
+// A call or a station as the log writes it: leading and trailing ASCII white
+// space (blank, tab, line and page breaks) is blank, whatever the output.
+std::string_view trimmedSpace(std::string_view text);
+
+// The station a contact was made from: STATION_CALLSIGN (the EDI PCall),
+// else OPERATOR; trimmed as a call.
+std::string_view stationOf(const logbook::Record& record);
 
 // UTF-8 to UTF-16; a byte that starts no valid sequence becomes U+FFFD.
 std::u16string decodeUtf8(std::string_view bytes);
@@ -88,4 +86,4 @@ private:
 // The line the window writes into its log for this scored contact.
 std::string logLineOf(const ContactScore& contact);
 
-} // namespace qrb::score
+} // namespace qrb::report

@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "qrb-score/report.h"
+#include "report/report.h"
+
+#include "report/date_time.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -7,40 +9,14 @@
 #include <optional>
 #include <unordered_map>
 
-namespace qrb::score {
+namespace qrb::report {
 
 namespace {
 
 constexpr std::size_t kBandSlots = kBands.size() + 1; // the bands and their sum
 constexpr std::uint64_t kSquares = std::uint64_t{24} * 24 * 100;
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-bool allDigits(std::string_view text) {
-    for (const char c : text) {
-        if (!isDigit(c)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-int number(std::string_view digits) {
-    int value = 0;
-    for (const char c : digits) {
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-int daysIn(int month, int year) {
-    constexpr std::array<int, 12> kDays{31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[static_cast<std::size_t>(month - 1)];
-}
-
+// Blanks and tabs around PROP_MODE and SAT_NAME are not part of them.
 std::string_view trimmed(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
         text.remove_prefix(1);
@@ -216,100 +192,8 @@ private:
     std::size_t size_ = 0;
 };
 
-std::string isoDate(std::string_view written) {
-    std::string iso;
-    if (!isoDateInto(iso, written)) {
-        iso = trimmed(written);
-    }
-    return iso;
-}
-
-std::size_t isoDateChars(char* iso, std::string_view written) {
-    const std::string_view text = trimmed(written);
-    if ((text.size() != 8 && text.size() != 6) || !allDigits(text)) {
-        return 0;
-    }
-    const bool shortYear = text.size() == 6;
-    const std::size_t yearDigits = shortYear ? 2 : 4;
-    int year = number(text.substr(0, yearDigits));
-    if (shortYear) {
-        constexpr int kPivot = 80;
-        year += year >= kPivot ? 1900 : 2000;
-    }
-    const int month = number(text.substr(yearDigits, 2));
-    const int day = number(text.substr(yearDigits + 2, 2));
-    if (year < 1900 || month < 1 || month > 12 || day < 1 || day > daysIn(month, year)) {
-        return 0;
-    }
-    iso[0] = static_cast<char>('0' + year / 1000);
-    iso[1] = static_cast<char>('0' + year / 100 % 10);
-    iso[2] = static_cast<char>('0' + year / 10 % 10);
-    iso[3] = static_cast<char>('0' + year % 10);
-    iso[4] = '-';
-    iso[5] = text[yearDigits];
-    iso[6] = text[yearDigits + 1];
-    iso[7] = '-';
-    iso[8] = text[yearDigits + 2];
-    iso[9] = text[yearDigits + 3];
-    return kIsoDateChars;
-}
-
-bool isoDateInto(std::string& iso, std::string_view written) {
-    std::array<char, kIsoDateChars> chars{};
-    const std::size_t size = isoDateChars(chars.data(), written);
-    if (size == 0) {
-        return false;
-    }
-    iso.assign(chars.data(), size);
-    return true;
-}
-
-std::string clockTime(std::string_view written, bool seconds) {
-    std::string clock;
-    if (!clockTimeInto(clock, written, seconds)) {
-        clock = trimmed(written);
-    }
-    return clock;
-}
-
-std::size_t clockTimeChars(char* clock, std::string_view written, bool seconds) {
-    const std::string_view text = trimmed(written);
-    if ((text.size() != 4 && text.size() != 6) || !allDigits(text) ||
-        number(text.substr(0, 2)) > 23 || number(text.substr(2, 2)) > 59 ||
-        (text.size() == 6 && number(text.substr(4, 2)) > 59)) {
-        return 0;
-    }
-    const bool withSeconds = seconds && text.size() == 6;
-    clock[0] = text[0];
-    clock[1] = text[1];
-    clock[2] = ':';
-    clock[3] = text[2];
-    clock[4] = text[3];
-    if (!withSeconds) {
-        return 5;
-    }
-    clock[5] = ':';
-    clock[6] = text[4];
-    clock[7] = text[5];
-    return kClockTimeChars;
-}
-
-bool clockTimeInto(std::string& clock, std::string_view written, bool seconds) {
-    std::array<char, kClockTimeChars> chars{};
-    const std::size_t size = clockTimeChars(chars.data(), written, seconds);
-    if (size == 0) {
-        return false;
-    }
-    clock.assign(chars.data(), size);
-    return true;
-}
-
 std::string stationText(const std::string& station) {
     return station.empty() ? std::string("nicht angegeben") : station;
-}
-
-bool countedOnly(std::string_view reason) {
-    return reason == reason::kBandUnknown || reason == reason::kOwnMissing;
 }
 
 Report::Report(Rules rules, bool tables)
@@ -358,7 +242,7 @@ void Report::expect(const logbook::Record* records, std::size_t count) {
     aheadNext_ = 0;
     for (std::size_t k = 0; k < count; ++k) {
         aheadRecords_.push_back(&records[k]);
-        aheadPacked_.push_back(packedCall(trimmed(records[k].call)));
+        aheadPacked_.push_back(packedCall(trimmedSpace(records[k].call)));
     }
     // The loads alone, in a loop of a few instructions: all of them fit the
     // processor's window at once.
@@ -382,7 +266,7 @@ bool Report::firstOnBand(std::size_t block, int band, std::string_view call,
     return oddCalls_.insert(std::move(key)).second;
 }
 
-void Report::countSkipped(std::string_view reason) {
+void Report::countSkipped(Skip reason) {
     ++skippedTotal_;
     for (auto& [known, count] : skipped_) {
         if (known == reason) {
@@ -403,22 +287,29 @@ std::size_t Report::judge(const logbook::Record& record, ContactScore& contact, 
     }
     if (!contact.scored) {
         countSkipped(contact.reason);
-        if (contact.reason == reason::kOwnMissing &&
+        if (contact.reason == Skip::OwnMissing &&
             (withoutOwn_.empty() || withoutOwn_.back() != file_)) {
             withoutOwn_.push_back(file_);
         }
         return kNone;
     }
     const bool satellite = madeThroughSatellite(record);
-    if (satellite && rules_.noSat) {
+    const auto leaveOut = [&](Skip why) {
         contact.scored = false;
-        contact.reason = reason::kSatellite;
-        countSkipped(contact.reason);
+        contact.reason = why;
+        countSkipped(why);
         return kNone;
+    };
+    // A contact that one rule leaves out is not looked at by the next: the
+    // repeats are judged among the contacts that remain.
+    if (satellite && rules_.noSat) {
+        return leaveOut(Skip::Satellite);
     }
-    const std::string_view station = trimmed(record.stationCall).empty()
-                                         ? trimmed(record.operatorCall)
-                                         : trimmed(record.stationCall);
+    const bool confirmed = confirmedContact(record);
+    if (!confirmed && rules_.confirmed) {
+        return leaveOut(Skip::Unconfirmed);
+    }
+    const std::string_view station = stationOf(record);
     // A log names the same station on nearly every contact: it is upper-cased
     // only when the text changes.
     if (station != stationWritten_) {
@@ -426,16 +317,14 @@ std::size_t Report::judge(const logbook::Record& record, ContactScore& contact, 
         upperInto(station_, station);
     }
     const std::size_t index = blockOf(station_, contact.own);
-    const std::string_view call = trimmed(record.call);
+    const std::string_view call = trimmedSpace(record.call);
     const bool repeat = !call.empty() && !firstOnBand(index, contact.band, call, ahead);
     if (repeat && rules_.unique) {
-        contact.scored = false;
-        contact.reason = reason::kRepeat;
-        countSkipped(contact.reason);
-        return kNone;
+        return leaveOut(Skip::Repeat);
     }
     marks.repeat = repeat;
     marks.satellite = satellite;
+    marks.confirmed = confirmed;
 
     Block& block = blocks_[index];
     const auto band = static_cast<std::size_t>(contact.band);
@@ -444,6 +333,7 @@ std::size_t Report::judge(const logbook::Record& record, ContactScore& contact, 
         totals->qrb += contact.qrb;
         totals->repeats += repeat ? 1 : 0;
         totals->satellite += satellite ? 1 : 0;
+        totals->confirmed += confirmed ? 1 : 0;
     }
     if (tables_) {
         const std::uint64_t square = squareIndex(contact.loc);
@@ -471,7 +361,7 @@ std::size_t Report::judge(const logbook::Record& record, ContactScore& contact, 
                                    contact.band,
                                    contact.pkt,
                                    contact.qrb,
-                                   trimmed(record.call),
+                                   call,
                                    validDate ? std::string_view(date_) : std::string_view(),
                                    marks};
         for (BlockContactSink* sink : sinks_) {
@@ -495,6 +385,107 @@ std::pair<std::string, std::string> Report::dateRange() const {
     return {first, last};
 }
 
+std::vector<StationTotal> Report::stationTotals() const {
+    std::vector<StationTotal> totals;
+    std::vector<bool> done(blocks_.size(), false);
+    for (std::size_t i = 0; i < blocks_.size(); ++i) {
+        if (done[i]) {
+            continue;
+        }
+        std::size_t count = 0;
+        StationTotal total{blocks_[i].station, 0};
+        for (std::size_t k = i; k < blocks_.size(); ++k) {
+            if (blocks_[k].station == blocks_[i].station) {
+                done[k] = true;
+                ++count;
+                total.qrb += blocks_[k].sum.qrb;
+            }
+        }
+        if (count > 1) {
+            totals.push_back(std::move(total));
+        }
+    }
+    return totals;
+}
+
+namespace {
+
+// The texts of a title part, each once, in the order they come: the first
+// few named, the others counted.
+class TitleNames {
+public:
+    void add(const std::string& name) {
+        if (std::find(names_.begin(), names_.end(), name) == names_.end()) {
+            names_.push_back(name);
+        }
+    }
+    std::string text() const {
+        constexpr std::size_t kNamed = 3;
+        std::string joined;
+        for (std::size_t i = 0; i < names_.size() && i < kNamed; ++i) {
+            joined += i == 0 ? "" : ", ";
+            joined += names_[i];
+        }
+        if (names_.size() > kNamed) {
+            joined += " und " + std::to_string(names_.size() - kNamed) + " weitere";
+        }
+        return joined;
+    }
+
+private:
+    std::vector<std::string> names_;
+};
+
+} // namespace
+
+ReportTitle Report::title(int band) const {
+    TitleNames stations;
+    TitleNames squares;
+    for (const Block& block : blocks_) {
+        stations.add(stationText(block.station));
+        squares.add(block.square);
+    }
+    ReportTitle title{stations.text(), squares.text(), {}, {}};
+    if (band >= 0 && static_cast<std::size_t>(band) < kBands.size()) {
+        const std::u16string_view caption = kBands[static_cast<std::size_t>(band)].caption;
+        title.band.assign(caption.begin(), caption.end()); // digits and a point
+    }
+    if (const auto [first, last] = dateRange(); !first.empty()) {
+        title.dates = first == last ? first : first + " bis " + last;
+    }
+    return title;
+}
+
+std::string titleText(const ReportTitle& title) {
+    std::string text = "QRB-Punkte";
+    std::string_view separator = ": ";
+    const auto part = [&text, &separator](std::string_view before, const std::string& value) {
+        if (!value.empty()) {
+            text += separator;
+            text += before;
+            text += value;
+            separator = " \u00b7 ";
+        }
+    };
+    part({}, title.stations);
+    part("Locator ", title.squares);
+    part("Band ", title.band);
+    part({}, title.dates);
+    return text;
+}
+
+bool confirmedContact(const logbook::Record& record) {
+    for (const std::string* field :
+         {&record.qslReceived, &record.lotwReceived, &record.eqslReceived}) {
+        const std::string_view value = trimmedSpace(*field);
+        if (value.size() == 1 &&
+            (value[0] == 'Y' || value[0] == 'y' || value[0] == 'V' || value[0] == 'v')) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool madeThroughSatellite(const logbook::Record& record) {
     const std::string_view mode = trimmed(record.propMode);
     return (mode.size() == 3 && (mode[0] == 'S' || mode[0] == 's') &&
@@ -502,4 +493,4 @@ bool madeThroughSatellite(const logbook::Record& record) {
            !trimmed(record.satName).empty();
 }
 
-} // namespace qrb::score
+} // namespace qrb::report
