@@ -75,8 +75,10 @@ if(NOT EXISTS ${expat_library})
 endif()
 set(EXPAT_INCLUDE_DIR ${expat_prefix}/include CACHE PATH "expat headers (page build)" FORCE)
 set(EXPAT_LIBRARY ${expat_library} CACHE FILEPATH "expat static library (page build)" FORCE)
-# Whatever links expat links the getpid emulation with it.
-add_link_options(-lwasi-emulated-getpid)
+# Whatever links expat links the getpid emulation with it, and libxlsxwriter
+# the emulation of clock() (tmpfileplus seeds its names with it); at the end
+# of the link, where what needs them has come before.
+string(APPEND CMAKE_CXX_STANDARD_LIBRARIES " -lwasi-emulated-getpid -lwasi-emulated-process-clocks")
 
 # ---- zlib ---------------------------------------------------------------------
 qrb_debian_source(zlib ${CMAKE_BINARY_DIR}/zlib zlib_source)
@@ -100,6 +102,7 @@ target_include_directories(qrb_xlsxwriter SYSTEM PUBLIC ${xlsxwriter_source}/inc
 # As its own build defines them: no encryption in the zip files. wasi-libc's
 # stdio has 64-bit offsets under the plain names (fopen, fseeko, ftello), and
 # no folder for temporary files of its own: the page's is /tmp, in memory.
-target_compile_definitions(qrb_xlsxwriter PRIVATE NOCRYPT NOUNCRYPT IOAPI_NO_64 P_tmpdir="/tmp")
+target_compile_definitions(qrb_xlsxwriter PRIVATE NOCRYPT NOUNCRYPT IOAPI_NO_64 P_tmpdir="/tmp"
+                                                _WASI_EMULATED_PROCESS_CLOCKS)
 target_compile_options(qrb_xlsxwriter PRIVATE -w)
 target_link_libraries(qrb_xlsxwriter PUBLIC qrb_zlib)
