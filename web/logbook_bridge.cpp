@@ -60,6 +60,7 @@ namespace {
 namespace report = qrb::report;
 using qrb::web::jsonUtf8;
 using qrb::web::json::comma;
+using qrb::web::json::flag;
 using qrb::web::json::key;
 using qrb::web::json::number;
 using qrb::web::json::string;
@@ -177,6 +178,16 @@ QRB_EXPORT(qrb_buffer) char* qrb_buffer(std::size_t size) {
 QRB_EXPORT(qrb_report_begin)
 const char* qrb_report_begin(int unique, int noSat, int confirmed, int band) {
     run.reset();
+    std::string out = "{";
+    const std::string own = buffer;
+    const bool given = !report::trimmedBlanks(own).empty();
+    if (given && !report::ContactScorer().setOwnLocator(own)) {
+        key(out, "ok");
+        flag(out, false);
+        messages(out, {"Eigener Locator " + own + ": kein gültiger Locator"});
+        out += '}';
+        return answer(std::move(out));
+    }
     report::Report::Rules rules;
     rules.unique = unique != 0;
     rules.noSat = noSat != 0;
@@ -185,15 +196,11 @@ const char* qrb_report_begin(int unique, int noSat, int confirmed, int band) {
         band = report::kAllBands;
     }
     run.emplace(rules, band);
-    std::string out = "{";
-    const std::string own = buffer;
-    const bool ok = report::trimmedBlanks(own).empty() || run->scorer.setOwnLocator(own);
-    key(out, "ok");
-    out += ok ? "true" : "false";
-    if (!ok) {
-        run.reset();
-        messages(out, {"Eigener Locator " + own + ": kein gültiger Locator"});
+    if (given) {
+        run->scorer.setOwnLocator(own);
     }
+    key(out, "ok");
+    flag(out, true);
     out += '}';
     return answer(std::move(out));
 }
