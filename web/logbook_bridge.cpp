@@ -6,16 +6,25 @@
 // the readers ask for them), and finishes it:
 //
 //   qrb_report_begin   the own locator (in qrb_buffer), the rules, the band
-//                      of the map
+//                      of the map, and which outputs this pass writes
 //   qrb_report_log     one logbook, its name in qrb_buffer
-//   qrb_report_finish  the text log and the CSV to qrb_host.output as they
-//                      are written, the map's SVG, the workbook into the file
-//                      /tmp/report.xlsx of the page's in-memory folder
+//   qrb_report_finish  the outputs of the pass
 //   qrb_report_tables  the tables of the report just finished, for the page
 //                      to show (web/report_tables.h)
 //
+// A report is made in three passes over the same logbooks, so that each
+// output is offered as soon as it is whole, the quick ones first:
+//
+//   0  the text log (to qrb_host.output as it is written)
+//   1  the CSV (likewise), the map's SVG and the page's tables
+//   2  the workbook, into the file /tmp/report.xlsx of the page's in-memory
+//      folder
+//
 // qrb_bands names the bands, as the band buttons do, for the choice of the
-// map's band.
+// map's band. qrb_warm_up makes a report of a made-up logbook, so that the
+// browser has compiled the module's busy code for speed before the first real
+// report (a browser runs new WebAssembly on a quick first compilation and
+// improves the code that runs most only while it runs).
 //
 // Each answers with one JSON text (ASCII), valid until the next call, of
 // qrb_reply_size() bytes; "messages" are the lines for the person, in German,
@@ -36,6 +45,7 @@
 #include "web/json.h"
 #include "web/report_tables.h"
 
+#include <array>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -84,9 +94,12 @@ class HostSink : public report::ByteSink {
 public:
     explicit HostSink(Output kind) : kind_(kind) {}
     bool write(std::string_view bytes) override {
-        qrbHostOutput(kind_, bytes.data(), bytes.size());
+        if (!drop) {
+            qrbHostOutput(kind_, bytes.data(), bytes.size());
+        }
         return true;
     }
+    bool drop = false; // the bytes go nowhere (the warm-up's)
 
 private:
     Output kind_;
@@ -109,33 +122,49 @@ private:
     int error_ = 0;
 };
 
-// One report: the same writers as qrb-score's text log, CSV, workbook and
-// map, and the page's tables, all fed in one pass over the logbooks.
+// The passes of a report and what each writes.
+enum Pass : int { TextPass = 0, ReportPass = 1, WorkbookPass = 2 };
+
+// One pass of a report: the same writers as qrb-score's text log, CSV,
+// workbook and map, and the page's tables, those of the pass fed as the
+// logbooks are read.
 struct Run {
-    Run(report::Report::Rules rules, int band)
-        : report(rules, true), scoring(scorer, report), log(lines, report, scratch), csv(csvOut),
-          xlsx(kWorkbook, kScratchFolder), map(band), tables(report) {
-        scoring.addWriter(log);
-        scoring.addWriter(csv);
-        scoring.addWriter(xlsx);
-        scoring.addWriter(tables);
-        report.addSink(map);
+    Run(report::Report::Rules rules, int band, Pass pass) : report(rules, true), pass(pass) {
+        switch (pass) {
+        case TextPass:
+            log.emplace(lines, report, scratch);
+            scoring.addWriter(*log);
+            break;
+        case ReportPass:
+            csv.emplace(csvOut);
+            scoring.addWriter(*csv);
+            tables.emplace(report);
+            scoring.addWriter(*tables);
+            map.emplace(band);
+            report.addSink(*map);
+            break;
+        case WorkbookPass:
+            xlsx.emplace(kWorkbook, kScratchFolder);
+            scoring.addWriter(*xlsx);
+            break;
+        }
     }
 
     report::ContactScorer scorer;
     report::Report report;
-    report::LogScoring scoring;
+    Pass pass;
+    report::LogScoring scoring{scorer, report};
     report::MemoryScratch scratch;
     HostSink textSink{Text};
     report::OutputBuffer textOut{textSink};
     report::ByteLines lines{textOut};
-    report::TextLog log;
+    std::optional<report::TextLog> log;
     HostSink csvSink{Csv};
     report::OutputBuffer csvOut{csvSink};
-    report::CsvWriter csv;
-    report::XlsxWriter xlsx;
-    report::ReportMap map;
-    qrb::web::ReportTables tables;
+    std::optional<report::CsvWriter> csv;
+    std::optional<report::XlsxWriter> xlsx;
+    std::optional<report::ReportMap> map;
+    std::optional<qrb::web::ReportTables> tables;
 };
 
 std::optional<Run> run;
@@ -166,17 +195,55 @@ QRB_EXPORT(qrb_bands) const char* qrb_bands() {
     return answer(std::move(out));
 }
 
+// Makes the first two passes of a report of a made-up ADIF logbook of some
+// thousand contacts, on several bands and squares, and drops what they
+// wrote.
+QRB_EXPORT(qrb_warm_up) void qrb_warm_up() {
+    constexpr int kContacts = 8000;
+    constexpr std::array<const char*, 4> kBandNames{"2m", "70cm", "23cm", "6m"};
+    std::string log = "made up for the first compilation\n<ADIF_VER:5>3.1.4<EOH>\n";
+    for (int i = 0; i < kContacts; ++i) {
+        const auto letter = [](int n) { return static_cast<char>('A' + n % 18); };
+        const auto digit = [](int n) { return static_cast<char>('0' + n % 10); };
+        const std::string call =
+            std::string("DL") + digit(i) + letter(i / 10) + letter(i / 180) + letter(i / 3240);
+        const std::string square = {letter(i), letter(i / 7), digit(i / 3), digit(i / 11)};
+        const std::string band = kBandNames[static_cast<std::size_t>(i) % kBandNames.size()];
+        log += "<CALL:" + std::to_string(call.size()) + ">" + call + "<QSO_DATE:8>2024050" +
+               digit(i) + "<TIME_ON:4>1" + digit(i / 7) + "3" + digit(i) +
+               "<BAND:" + std::to_string(band.size()) + ">" + band + "<GRIDSQUARE:4>" + square +
+               "<MY_GRIDSQUARE:6>JO62QM<QSL_RCVD:1>" + (i % 3 == 0 ? "Y" : "N") + "<EOR>\n";
+    }
+    for (const Pass pass : {TextPass, ReportPass}) {
+        Run warm(report::Report::Rules{}, report::kAllBands, pass);
+        warm.textSink.drop = warm.csvSink.drop = true;
+        report::MemorySource source(log);
+        warm.scoring.score("warm-up.adi", source);
+        if (warm.log) {
+            warm.log->finish();
+        }
+        warm.textOut.flush();
+        warm.csvOut.flush();
+        if (warm.map) {
+            qrb::map::toSvg(qrb::map::drawMap(warm.map->input(warm.report)));
+        }
+        if (warm.tables) {
+            warm.tables->finish();
+        }
+    }
+}
+
 // Room for `size` bytes of text from the page (UTF-8).
 QRB_EXPORT(qrb_buffer) char* qrb_buffer(std::size_t size) {
     buffer.assign(size, '\0');
     return buffer.data();
 }
 
-// A new report; the own locator (empty: each log's own) in the buffer, the
-// band of the map -1 for all. {"ok": false, "messages": […]} when the own
-// locator is no square the window would accept.
+// A pass of a new report; the own locator (empty: each log's own) in the
+// buffer, the band of the map -1 for all. {"ok": false, "messages": […]}
+// when the own locator is no square the window would accept.
 QRB_EXPORT(qrb_report_begin)
-const char* qrb_report_begin(int unique, int noSat, int confirmed, int band) {
+const char* qrb_report_begin(int unique, int noSat, int confirmed, int band, int pass) {
     run.reset();
     std::string out = "{";
     const std::string own = buffer;
@@ -195,7 +262,10 @@ const char* qrb_report_begin(int unique, int noSat, int confirmed, int band) {
     if (band < 0 || static_cast<std::size_t>(band) >= qrb::kBands.size()) {
         band = report::kAllBands;
     }
-    run.emplace(rules, band);
+    run.emplace(rules, band,
+                pass == ReportPass     ? ReportPass
+                : pass == WorkbookPass ? WorkbookPass
+                                       : TextPass);
     if (given) {
         run->scorer.setOwnLocator(own);
     }
@@ -235,8 +305,8 @@ QRB_EXPORT(qrb_report_log) const char* qrb_report_log() {
     return answer(std::move(out));
 }
 
-// Writes every output and ends the report. {"messages": […], "workbook":
-// PATH or null}
+// Writes the outputs of the pass and ends it. {"messages": […]}, and for
+// the workbook "workbook": PATH or null.
 QRB_EXPORT(qrb_report_finish) const char* qrb_report_finish() {
     std::string out = "{";
     if (!run) {
@@ -244,29 +314,39 @@ QRB_EXPORT(qrb_report_finish) const char* qrb_report_finish() {
         return answer(std::move(out));
     }
     std::vector<std::string> said;
-    for (const std::string& file : run->report.filesWithoutOwn()) {
-        said.push_back(file + ": eigener Locator fehlt (im Feld „Eigener Locator“ angeben)");
+    switch (run->pass) {
+    case TextPass:
+        for (const std::string& file : run->report.filesWithoutOwn()) {
+            said.push_back(file + ": eigener Locator fehlt (im Feld „Eigener Locator“ angeben)");
+        }
+        if (const std::optional<report::TextLogFailure> failed = run->log->finish()) {
+            said.push_back(report::textLogFailureText(*failed));
+        }
+        run->textOut.flush();
+        break;
+    case ReportPass: {
+        run->csvOut.flush();
+        const std::string svg = qrb::map::toSvg(qrb::map::drawMap(run->map->input(run->report)));
+        qrbHostOutput(Svg, svg.data(), svg.size());
+        tables = run->tables->finish();
+        break;
     }
-    if (const std::optional<report::TextLogFailure> failed = run->log.finish()) {
-        said.push_back(report::textLogFailureText(*failed));
+    case WorkbookPass: {
+        const std::optional<report::XlsxFailure> workbook = run->xlsx->finish(run->report);
+        if (workbook) {
+            said.push_back(report::xlsxFailureText(*workbook));
+        }
+        key(out, "workbook");
+        if (workbook && workbook->kind != report::XlsxFailure::Kind::TooManyRows) {
+            out += "null";
+        } else {
+            string(out, std::string_view(kWorkbook));
+        }
+        break;
     }
-    run->textOut.flush();
-    run->csvOut.flush();
-    const std::optional<report::XlsxFailure> workbook = run->xlsx.finish(run->report);
-    if (workbook) {
-        said.push_back(report::xlsxFailureText(*workbook));
     }
-    const std::string svg = qrb::map::toSvg(qrb::map::drawMap(run->map.input(run->report)));
-    qrbHostOutput(Svg, svg.data(), svg.size());
     messages(out, said);
-    key(out, "workbook");
-    if (workbook && workbook->kind != report::XlsxFailure::Kind::TooManyRows) {
-        out += "null";
-    } else {
-        string(out, std::string_view(kWorkbook));
-    }
     out += '}';
-    tables = run->tables.finish();
     run.reset();
     return answer(std::move(out));
 }

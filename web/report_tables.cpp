@@ -18,8 +18,8 @@ using json::key;
 using json::number;
 using json::string;
 
-constexpr std::array<std::string_view, 9> kLineColumns{
-    "LOC", "QRG", "PKT", "MUL", "QRB", "Rufzeichen", "Datum", "Zeit", "Hinweis"};
+// After the window's log line (its own header): call, date, time, marks.
+constexpr std::array<std::string_view, 4> kMoreColumns{"Rufzeichen", "Datum", "Zeit", "Hinweis"};
 constexpr std::array<std::string_view, 7> kBandColumns{
     "Band", "Verbindungen", "Quadrate", "QRB", "Wiederholungen", "Satellit", "Bestätigt"};
 constexpr std::array<std::string_view, 4> kSkippedColumns{"Datei", "Nr.", "Rufzeichen", "Grund"};
@@ -109,14 +109,7 @@ void ReportTables::contact(const logbook::Record& record, const report::ContactS
     std::string& out = lines_[block];
     comma(out);
     out += '[';
-    string(out, contact.loc);
-    out += ',';
-    string(out, kBands[static_cast<std::size_t>(contact.band)].caption);
-    for (const int n :
-         {static_cast<int>(contact.pkt), static_cast<int>(contact.mul), contact.qrb}) {
-        out += ',';
-        number(out, n);
-    }
+    string(out, report::logLineOf(contact));
     out += ',';
     jsonUtf8(out, report::trimmedSpace(record.call));
     out += ',';
@@ -147,7 +140,14 @@ std::string ReportTables::finish() const {
         }
         out += "]}";
     }
-    columns(out, "lineColumns", kLineColumns);
+    key(out, "lineColumns");
+    out += '[';
+    string(out, kLogHeader);
+    for (const std::string_view caption : kMoreColumns) {
+        out += ',';
+        jsonUtf8(out, caption);
+    }
+    out += ']';
     columns(out, "bandColumns", kBandColumns);
     key(out, "blocks");
     out += '[';

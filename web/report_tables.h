@@ -7,9 +7,10 @@
 //
 //   {"title": "QRB-Punkte: …",
 //    "withoutOwn": {"caption": "…", "files": [NAME…]},   when logs lack one
-//    "lineColumns": [CAPTION…], "bandColumns": [CAPTION…],
+//    "lineColumns": [CAPTION…], "bandColumns": [CAPTION…],   (the first of
+//                   lineColumns is the window's header over its log line)
 //    "blocks": [{"heading": "Eigener Locator: …, Station: …, Datei: …",
-//                "lines": [[LOC, QRG, PKT, MUL, QRB, CALL, DATE, TIME, MARKS]…],
+//                "lines": [[LOG LINE, CALL, DATE, TIME, MARKS]…],
 //                "bands": [[BAND, contacts, squares, QRB, repeats, satellite,
 //                           confirmed]…, ["Summe", …]],
 //                "sum": "Summe QRB: 12"}…],

@@ -15,7 +15,9 @@ const QrbLogbook = (() => {
     // Lines of a table shown at once; a longer table is shown page by page
     // (and printed whole).
     const ROWS_PER_PAGE = 500;
-    const DOWNLOADS = { txt: "text", csv: "csv", xlsx: "workbook", svg: "svg" };
+    const DOWNLOADS = ["txt", "csv", "xlsx", "svg"];
+    // What each pass of the worker makes, for the progress.
+    const PASSES = ["Text", "Bericht, Karte und CSV", "Arbeitsmappe"];
 
     const byId = (id) => document.getElementById(id);
     const make = (tag, className, text) => {
@@ -104,7 +106,7 @@ const QrbLogbook = (() => {
     }
 
     function clearDownloads() {
-        for (const id of Object.keys(DOWNLOADS)) {
+        for (const id of DOWNLOADS) {
             const a = byId(id);
             a.removeAttribute("href");
             a.removeAttribute("download");
@@ -130,12 +132,15 @@ const QrbLogbook = (() => {
         const total = logs.reduce((sum, log) => sum + log.file.size, 0);
         const progress = byId("progress");
         progress.hidden = false;
-        progress.max = Math.max(1, total);
+        progress.max = PASSES.length * Math.max(1, total);
         progress.value = 0;
-        byId("progress-text").textContent = "Wird gelesen …";
+        byId("progress-text").textContent = `${PASSES[0]} …`;
         // Where each log's bytes begin among the bytes of all.
         let before = 0;
-        making = { before: logs.map((log) => (before += log.file.size) - log.file.size) };
+        making = {
+            before: logs.map((log) => (before += log.file.size) - log.file.size),
+            shown: Promise.resolve(),
+        };
         // A report still being made is given up: its worker ends at once.
         if (busy && worker) {
             worker.terminate();
@@ -155,7 +160,9 @@ const QrbLogbook = (() => {
     }
 
     let busy = false; // a report is being made
-    let making = null; // {before: [where each log's bytes begin]}
+    // {before: [where each log's bytes begin], shown: settles once the
+    // report's tables and map are shown}
+    let making = null;
 
     function note(line) {
         byId("messages").appendChild(make("p", null, line));
@@ -180,26 +187,48 @@ const QrbLogbook = (() => {
             return;
         }
         const progress = byId("progress");
+        const total = progress.max / PASSES.length;
         switch (message.type) {
         case "progress":
-            progress.value = making.before[message.log] + message.bytes;
-            byId("progress-text").textContent =
-                `${logs[message.log].file.name}: ${message.contacts.toLocaleString("de-DE")} Verbindungen gelesen`;
+            progress.value = message.pass * total + making.before[message.log] + message.bytes;
+            byId("progress-text").textContent = `${PASSES[message.pass]}: ` +
+                `${logs[message.log].file.name}, ${message.contacts.toLocaleString("de-DE")} Verbindungen gelesen`;
             break;
         case "log":
             progress.value = making.before[message.log] + logs[message.log].file.size;
             message.messages.forEach(note);
             break;
+        case "text":
+            message.messages.forEach(note);
+            offer("txt", message.text);
+            progress.value = total;
+            byId("progress-text").textContent = `${PASSES[1]} …`;
+            break;
+        case "report":
+            making.shown = show(message);
+            progress.value = 2 * total;
+            byId("progress-text").textContent = `${PASSES[2]} …`;
+            break;
         case "done":
+            message.messages.forEach(note);
+            making.shown.then(() => {
+                if (message.id !== current) {
+                    return;
+                }
+                busy = false;
+                progress.hidden = true;
+                byId("progress-text").textContent = "";
+                offer("xlsx", message.workbook);
+                page.leftFiles = message.leftFiles;
+                settle();
+            });
+            break;
+        case "refused":
             busy = false;
             progress.hidden = true;
             byId("progress-text").textContent = "";
             message.messages.forEach(note);
-            if (message.tables !== null) {
-                show(message);
-            } else {
-                settle();
-            }
+            settle();
             break;
         case "failed":
             failed(message.id, message.error);
@@ -216,30 +245,29 @@ const QrbLogbook = (() => {
         }
     }
 
+    // A download, once its bytes are whole; named after the first log.
+    function offer(id, blob) {
+        if (!blob) {
+            return;
+        }
+        const first = logs[0].file.name;
+        const url = URL.createObjectURL(blob);
+        urls.push(url);
+        const a = byId(id);
+        a.download = `${first.replace(/\.[^.]*$/, "") || first}-qrb.${id}`;
+        a.href = url;
+    }
+
     async function show(message) {
-        const id = message.id;
         const tables = JSON.parse(message.tables);
         showReport(tables);
         await showMap(message.svg);
-        if (id !== current) {
+        if (message.id !== current) {
             return;
         }
-        // The downloads last: each is there only once the report is whole.
-        const base = logs[0].file.name.replace(/\.[^.]*$/, "") || logs[0].file.name;
-        for (const [id, kind] of Object.entries(DOWNLOADS)) {
-            const blob = message[kind];
-            if (!blob) {
-                continue;
-            }
-            const url = URL.createObjectURL(blob);
-            urls.push(url);
-            const a = byId(id);
-            a.download = `${base}-qrb.${id}`;
-            a.href = url;
-        }
+        offer("csv", message.csv);
+        offer("svg", message.svg);
         byId("print-report").disabled = false;
-        page.leftFiles = message.leftFiles;
-        settle();
     }
 
     async function showMap(svg) {
@@ -251,22 +279,22 @@ const QrbLogbook = (() => {
         }
     }
 
-    function cells(row, values, numeric) {
+    function cells(row, values, kind) {
         values.forEach((value, i) => {
-            const td = make("td", numeric && numeric(i) ? "num" : null, String(value));
+            const td = make("td", kind(i), String(value));
             row.appendChild(td);
         });
     }
 
-    // A table with its column captions; its rows shown page by page when
-    // there are many.
-    function table(className, columns, rows, numeric) {
+    // A table with its column captions, each column's cells of the class
+    // kind(column); its rows shown page by page when there are many.
+    function table(className, columns, rows, kind) {
         const wrap = make("div", "table-wrap");
         const t = make("table", className);
         const head = make("thead");
         const tr = make("tr");
         columns.forEach((caption, i) => {
-            const th = make("th", numeric && numeric(i) ? "num" : null, caption);
+            const th = make("th", kind(i), caption);
             th.scope = "col";
             tr.appendChild(th);
         });
@@ -274,7 +302,7 @@ const QrbLogbook = (() => {
         t.appendChild(head);
         t.appendChild(make("tbody"));
         wrap.appendChild(t);
-        const paged = { table: t, rows, page: 0, numeric, pager: null };
+        const paged = { table: t, rows, page: 0, kind, pager: null };
         if (rows.length > ROWS_PER_PAGE) {
             paged.pager = pager(paged);
             wrap.appendChild(paged.pager);
@@ -291,7 +319,7 @@ const QrbLogbook = (() => {
         const to = all ? paged.rows.length : Math.min(paged.rows.length, from + ROWS_PER_PAGE);
         for (let i = from; i < to; ++i) {
             const tr = make("tr");
-            cells(tr, paged.rows[i], paged.numeric);
+            cells(tr, paged.rows[i], paged.kind);
             body.appendChild(tr);
         }
         paged.table.tBodies[0].replaceWith(body);
@@ -323,9 +351,11 @@ const QrbLogbook = (() => {
         return bar;
     }
 
-    // The window's columns and QRB are numbers, as are the band tables'.
-    const lineNumbers = (i) => i >= 2 && i <= 4;
-    const bandNumbers = (i) => i >= 1;
+    // How a column is shown: the window's log line as the window shows it,
+    // the band tables' numbers right-aligned.
+    const lineColumns = (i) => (i === 0 ? "window-line" : null);
+    const bandColumns = (i) => (i >= 1 ? "num" : null);
+    const skippedColumns = (i) => (i === 1 ? "num" : null);
 
     function showReport(tables) {
         const out = byId("report");
@@ -340,8 +370,8 @@ const QrbLogbook = (() => {
         for (const block of tables.blocks) {
             const section = make("section", "block");
             section.appendChild(make("h3", null, block.heading));
-            section.appendChild(table("lines", tables.lineColumns, block.lines, lineNumbers));
-            section.appendChild(table("bands", tables.bandColumns, block.bands, bandNumbers));
+            section.appendChild(table("lines", tables.lineColumns, block.lines, lineColumns));
+            section.appendChild(table("bands", tables.bandColumns, block.bands, bandColumns));
             section.appendChild(make("p", "sum", block.sum));
             out.appendChild(section);
         }
@@ -358,7 +388,7 @@ const QrbLogbook = (() => {
             section.appendChild(reasons);
             if (tables.skipped.lines.length > 0) {
                 section.appendChild(table("skipped-lines", tables.skipped.columns, tables.skipped.lines,
-                    (i) => i === 1));
+                    skippedColumns));
             }
             out.appendChild(section);
         }
@@ -433,7 +463,15 @@ const QrbLogbook = (() => {
     page.start = (showLogbook) => {
         hooks.show = showLogbook;
         listen();
-        workerReady = compile().then((compiled) => {
+        // The module and the worker's script stand after the page's scripts.
+        const parsed = new Promise((resolve) => {
+            if (document.readyState === "loading") {
+                document.addEventListener("DOMContentLoaded", resolve);
+            } else {
+                resolve();
+            }
+        });
+        workerReady = parsed.then(compile).then((compiled) => {
             module = compiled;
             return startWorker();
         });

@@ -6,14 +6,20 @@
 // A classic script: the page starts it from a blob: URL, which a module
 // worker from a file: page may not be.
 //
+// The report is made in three passes over the files, each output offered as
+// soon as it is whole: the text log first, then the CSV, the map and the
+// tables of the report, last the workbook.
+//
 // From the page:  {type: "start", module: WebAssembly.Module}
 //                 {type: "report", id, logs: [{file, folder}], own, unique,
 //                  noSat, confirmed, band}
 // To the page:    {type: "ready", bands: [CAPTION…]}
-//                 {type: "progress", id, log, bytes, contacts}
-//                 {type: "log", id, log, contacts, messages}
-//                 {type: "done", id, messages, text, csv, workbook, svg (Blobs),
-//                  tables (JSON text), leftFiles}
+//                 {type: "progress", id, pass, log, bytes, contacts}
+//                 {type: "log", id, log, contacts, messages}   (first pass)
+//                 {type: "text", id, messages, text (Blob)}
+//                 {type: "report", id, csv, svg (Blobs), tables (JSON text)}
+//                 {type: "done", id, messages, workbook (Blob or null), leftFiles}
+//                 {type: "refused", id, messages}              (the options)
 //                 {type: "failed", id, error}
 "use strict";
 
@@ -33,6 +39,9 @@
     };
     // How often the page hears how far the reading is, at most.
     const PROGRESS_EVERY_MS = 50;
+    // A log up to this size is read into memory once, at once, for all
+    // passes; a larger one is read piece by piece in each pass.
+    const READ_WHOLE = 256 * 1024 * 1024;
 
     let x = null; // the module's exports
     let wasi = null;
@@ -86,16 +95,20 @@
                 return 0n;
             }
             let chunk;
-            try {
-                chunk = new FileReaderSync().readAsArrayBuffer(
-                    reading.file.slice(reading.at, reading.at + n));
-            } catch (error) {
-                reading.failed = errorNumber(error);
-                return BigInt(-reading.failed);
+            if (reading.bytes) {
+                chunk = reading.bytes.subarray(reading.at, reading.at + n);
+            } else {
+                try {
+                    chunk = new Uint8Array(new FileReaderSync().readAsArrayBuffer(
+                        reading.file.slice(reading.at, reading.at + n)));
+                } catch (error) {
+                    reading.failed = errorNumber(error);
+                    return BigInt(-reading.failed);
+                }
             }
-            memory().set(new Uint8Array(chunk), into);
-            reading.at += chunk.byteLength;
-            return BigInt(chunk.byteLength);
+            memory().set(chunk, into);
+            reading.at += chunk.length;
+            return BigInt(chunk.length);
         },
         progress(bytes, contacts) {
             progress(bytes, contacts);
@@ -111,51 +124,85 @@
         wasi.attach(instance);
         instance.exports._initialize();
         x = instance.exports;
+        x.qrb_warm_up();
         postMessage({ type: "ready", bands: reply(x.qrb_bands()) });
     }
 
-    function report(job) {
-        const post = (message) => postMessage({ id: job.id, ...message });
+    // One pass over the logs: what each log said, what the pass wrote.
+    function pass(job, number, post) {
         hand(job.own);
         const begun = reply(x.qrb_report_begin(job.unique ? 1 : 0, job.noSat ? 1 : 0,
-            job.confirmed ? 1 : 0, job.band));
+            job.confirmed ? 1 : 0, job.band, number));
         if (!begun.ok) {
-            post({ type: "done", messages: begun.messages, tables: null });
-            return;
+            post({ type: "refused", messages: begun.messages });
+            return null;
         }
         outputs = { text: [], csv: [], svg: [] };
         job.logs.forEach((log, index) => {
-            reading = { file: log.file, at: 0, failed: log.folder ? EISDIR : 0 };
+            reading = { file: log.file, bytes: log.bytes, at: 0, failed: log.failed };
             let last = 0;
             progress = (bytes, contacts) => {
                 const now = performance.now();
                 if (now - last >= PROGRESS_EVERY_MS) {
                     last = now;
-                    post({ type: "progress", log: index, bytes, contacts });
+                    post({ type: "progress", pass: number, log: index, bytes, contacts });
                 }
             };
             hand(log.file.name);
             const outcome = reply(x.qrb_report_log());
-            post({ type: "log", log: index, contacts: outcome.contacts, messages: outcome.messages });
+            // Each pass reads the same: the first says it.
+            if (number === 0) {
+                post({ type: "log", log: index, contacts: outcome.contacts, messages: outcome.messages });
+            }
         });
         reading = null;
-        const done = reply(x.qrb_report_finish());
+        const finished = reply(x.qrb_report_finish());
+        const written = outputs;
+        outputs = null;
+        return { finished, written };
+    }
+
+    // The logs' bytes, where they are read at once; or why they cannot be.
+    async function readLogs(logs) {
+        for (const log of logs) {
+            log.failed = log.folder ? EISDIR : 0;
+            if (!log.folder && log.file.size <= READ_WHOLE) {
+                try {
+                    log.bytes = new Uint8Array(await log.file.arrayBuffer());
+                } catch (error) {
+                    log.failed = errorNumber(error);
+                }
+            }
+        }
+    }
+
+    async function report(job) {
+        const post = (message) => postMessage({ id: job.id, ...message });
+        await readLogs(job.logs);
         const blob = (kind, parts) => new Blob(parts, { type: TYPES[kind] });
-        const workbook = done.workbook === null ? null : wasi.take(done.workbook.replace(/^\/tmp\//, ""));
+        const first = pass(job, 0, post);
+        if (first === null) {
+            return;
+        }
+        post({ type: "text", messages: first.finished.messages, text: blob("text", first.written.text) });
+        const shown = pass(job, 1, post);
+        post({
+            type: "report",
+            csv: blob("csv", shown.written.csv),
+            svg: blob("svg", shown.written.svg),
+            // The tables as the module wrote them, parsed where they are shown.
+            tables: text(x.qrb_report_tables()),
+        });
+        const book = pass(job, 2, post);
+        const workbook = book.finished.workbook ? wasi.take(book.finished.workbook.replace(/^\/tmp\//, "")) : null;
         post({
             type: "done",
-            messages: done.messages,
-            text: blob("text", outputs.text),
-            csv: blob("csv", outputs.csv),
-            svg: blob("svg", outputs.svg),
+            messages: book.finished.messages,
             workbook: workbook === null ? null : blob("workbook", [workbook]),
             // What the report left in the in-memory folder: nothing, when
             // every temporary file went as it should.
             leftFiles: wasi.fileCount,
-            // The tables as the module wrote them, parsed where they are shown.
-            tables: text(x.qrb_report_tables()),
         });
-        outputs = null;
     }
 
     onmessage = async (event) => {
@@ -164,7 +211,7 @@
             if (message.type === "start") {
                 await start(message.module);
             } else if (message.type === "report") {
-                report(message);
+                await report(message);
             }
         } catch (error) {
             postMessage({ type: "failed", id: message.id, error: String(error) });
