@@ -209,10 +209,24 @@ QRB_EXPORT(qrb_warm_up) void qrb_warm_up() {
             std::string("DL") + digit(i) + letter(i / 10) + letter(i / 180) + letter(i / 3240);
         const std::string square = {letter(i), letter(i / 7), digit(i / 3), digit(i / 11)};
         const std::string band = kBandNames[static_cast<std::size_t>(i) % kBandNames.size()];
-        log += "<CALL:" + std::to_string(call.size()) + ">" + call + "<QSO_DATE:8>2024050" +
-               digit(i) + "<TIME_ON:4>1" + digit(i / 7) + "3" + digit(i) +
-               "<BAND:" + std::to_string(band.size()) + ">" + band + "<GRIDSQUARE:4>" + square +
-               "<MY_GRIDSQUARE:6>JO62QM<QSL_RCVD:1>" + (i % 3 == 0 ? "Y" : "N") + "<EOR>\n";
+        const std::string date = {'2', '0', '2', '4', '0', '5', '0', digit(i)};
+        const std::string time = {'1', digit(i / 7), '3', digit(i)};
+        const auto field = [&log](std::string_view name, std::string_view value) {
+            log += '<';
+            log += name;
+            log += ':';
+            log += std::to_string(value.size());
+            log += '>';
+            log += value;
+        };
+        field("CALL", call);
+        field("QSO_DATE", date);
+        field("TIME_ON", time);
+        field("BAND", band);
+        field("GRIDSQUARE", square);
+        field("MY_GRIDSQUARE", "JO62QM");
+        field("QSL_RCVD", i % 3 == 0 ? "Y" : "N");
+        log += "<EOR>\n";
     }
     for (const Pass pass : {TextPass, ReportPass}) {
         Run warm(report::Report::Rules{}, report::kAllBands, pass);
