@@ -38,6 +38,10 @@ const QrbLogbook = (() => {
     let current = 0; // the number of the report being made
     let urls = []; // object URLs of the downloads shown
     let pagedTables = []; // the tables shown page by page: [{table, rows, page, pager}]
+    let busy = false; // a report is being made
+    // {before: [where each log's bytes begin], shown: settles once the
+    // report's tables and map are shown}
+    let making = null;
     const hooks = { show: () => {} };
     const done = []; // resolvers waiting for the next report to be complete
     const page = {
@@ -47,13 +51,9 @@ const QrbLogbook = (() => {
         reports: 0,
     };
 
-    function decodeBase64(text) {
-        return QrbSession.decodeBase64(text);
-    }
-
     // The report's module, inlined gzip-compressed as base64.
     async function compile() {
-        const packed = decodeBase64(byId("qrb-logbook-module").textContent);
+        const packed = QrbSession.decodeBase64(byId("qrb-logbook-module").textContent);
         const stream = new Blob([packed]).stream().pipeThrough(new DecompressionStream("gzip"));
         const bytes = await new Response(stream).arrayBuffer();
         return WebAssembly.compile(bytes);
@@ -63,10 +63,10 @@ const QrbLogbook = (() => {
         const source = new Blob([byId("qrb-worker-source").textContent], { type: "text/javascript" });
         const url = URL.createObjectURL(source);
         worker = new Worker(url);
-        URL.revokeObjectURL(url);
         workerReady = new Promise((resolve, reject) => {
             worker.onmessage = (event) => {
                 const message = event.data;
+                URL.revokeObjectURL(url);
                 if (message.type === "ready") {
                     fillBands(message.bands);
                     worker.onmessage = (e) => heard(e.data);
@@ -158,11 +158,6 @@ const QrbLogbook = (() => {
         }
         worker.postMessage({ type: "report", id, logs, ...options() });
     }
-
-    let busy = false; // a report is being made
-    // {before: [where each log's bytes begin], shown: settles once the
-    // report's tables and map are shown}
-    let making = null;
 
     function note(line) {
         byId("messages").appendChild(make("p", null, line));

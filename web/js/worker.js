@@ -49,7 +49,7 @@
     const ascii = new TextDecoder("ascii");
 
     // What the module's imports work on during a report.
-    let reading = null; // {file, at, failed}
+    let reading = null; // {file, bytes (when read at once), at, failed (an error number)}
     let outputs = null; // kind -> [Uint8Array…]
     let progress = null; // (bytes, contacts) => void
 
@@ -66,8 +66,8 @@
     }
 
     // A text into the module's buffer, for the call that follows.
-    function hand(text) {
-        const bytes = encoder.encode(text);
+    function hand(value) {
+        const bytes = encoder.encode(value);
         memory().set(bytes, x.qrb_buffer(bytes.length));
     }
 
