@@ -594,7 +594,7 @@ def page(opts):
     cases = [
         {"name": "samples", "files": samples, "print": True},
         {"name": "options", "files": samples, "own": "jo62qm", "unique": True, "noSat": True,
-         "confirmed": True, "band": "144"},
+         "confirmed": True, "band": "144", "drop": True},
         {"name": "unreadable", "files": unreadable},
         {"name": "badown", "files": ["good.adi"], "own": "jo6"},
     ]
@@ -620,6 +620,7 @@ def page(opts):
             check(False, f"{name}: no answer from the page")
             continue
         check(got["problems"] == [], f"{name}: the page: {got['problems']}")
+        check(got.get("shown") == "logbook", f"{name}: the report made, the {got.get('shown')} shown")
         args = []
         if case.get("own"):
             args += ["--own", case["own"]]

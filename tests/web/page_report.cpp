@@ -5,18 +5,19 @@
 // report, as JSON:
 //
 //   {"name": "samples", "files": [PATH…], "own": "", "unique": false,
-//    "noSat": false, "confirmed": false, "band": "144",
+//    "noSat": false, "confirmed": false, "band": "144", "drop": false,
 //    "print": false, "screenshot": "FILE.png"}
 //
 // Each gets a fresh tab with the page: the options set in their controls,
-// then the files chosen in #logfiles as a file chooser chooses them. Once the
+// then the files chosen in #logfiles as a file chooser chooses them, or with
+// "drop" dragged from outside and dropped on the window. Once the
 // report is complete, every download offered is clicked, and the browser
 // saves it into OUT/NAME/ under the name the page gives it; with "print" the
 // page is printed as the browser prints it into OUT/NAME/print.pdf. One line
 // of JSON answers each report:
 //
 //   {"name": …, "messages": [LINE…], "downloads": {"txt": NAME…},
-//    "leftFiles": N, "problems": [WHAT…]}
+//    "leftFiles": N, "shown": "logbook" or "window", "problems": [WHAT…]}
 //
 // "problems" are what the page itself did wrong: a request for anything
 // outside it (by the page or its worker), an error thrown, no answer.
@@ -82,18 +83,35 @@ Json report(scenario::devtools::Browser& browser, const std::string& url, const 
                  "  window.__qrbReport = QrbLogbook.complete();"
                  "  return 0; })(" +
                  options.dump() + ")");
-    const Json document = run.command("DOM.getDocument", {{"depth", 0}}).result;
-    const Json input =
-        run.command("DOM.querySelector",
-                    {{"nodeId", document["root"].value("nodeId", 0)}, {"selector", "#logfiles"}})
-            .result;
-    run.command("DOM.setFileInputFiles", {{"files", request.value("files", Json::array())},
-                                          {"nodeId", input.value("nodeId", 0)}});
+    const Json files = request.value("files", Json::array());
+    if (request.value("drop", false)) {
+        const Json point = run.evaluate("(() => { const box = document.getElementById("
+                                        "'window-frame').getBoundingClientRect();"
+                                        " return [box.left + box.width / 2,"
+                                        " box.top + box.height / 2]; })()")
+                               .result;
+        const Json data = {{"items", Json::array()}, {"files", files}, {"dragOperationsMask", 1}};
+        for (const char* type : {"dragEnter", "dragOver", "drop"}) {
+            run.command("Input.dispatchDragEvent",
+                        {{"type", type}, {"x", point[0]}, {"y", point[1]}, {"data", data}});
+        }
+    } else {
+        const Json document = run.command("DOM.getDocument", {{"depth", 0}}).result;
+        const Json input =
+            run.command("DOM.querySelector", {{"nodeId", document["root"].value("nodeId", 0)},
+                                              {"selector", "#logfiles"}})
+                .result;
+        run.command("DOM.setFileInputFiles",
+                    {{"files", files}, {"nodeId", input.value("nodeId", 0)}});
+    }
     run.evaluate("window.__qrbReport", true);
     answer["messages"] =
         run.evaluate("Array.from(document.querySelectorAll('#messages p'), (p) => p.textContent)")
             .result;
     answer["leftFiles"] = run.evaluate("QrbLogbook.leftFiles ?? null").result;
+    answer["shown"] =
+        run.evaluate("document.getElementById('logbook-section').hidden ? 'window' : 'logbook'")
+            .result;
 
     // Every download offered, saved by the browser under the page's name.
     browser.call("Browser.setDownloadBehavior",
