@@ -8,6 +8,7 @@
 #include <windows.h>
 // clang-format on
 #include <atomic>
+#include <cstdio>
 
 namespace {
 
@@ -16,17 +17,19 @@ namespace {
 // program must then end without waiting for it.
 std::atomic<bool> jobAbandoned{false};
 
-std::string printToDefaultPrinter(const qrb::PrintJob& job) {
-    qrb::WinPrinter printer("qrb-punkte");
-    const qrb::PrintOutcome outcome = printer.print(job);
+// Each failure is also one line on standard error.
+qrb::PrintOutcome printToDefaultPrinter(const qrb::PrintJob& job) {
+    qrb::WinPrinter printer;
+    qrb::PrintOutcome outcome = printer.print(job);
     if (outcome.accepted) {
-        return {};
+        return outcome;
     }
     if (printer.abandoned()) {
         jobAbandoned = true;
     }
-    return printer.failure().empty() ? std::string("der Drucker nahm den Auftrag nicht an")
-                                     : printer.failure();
+    std::fprintf(stderr, "qrb-punkte: %s\n", qrb::printFailureMessage(outcome).c_str());
+    std::fflush(stderr);
+    return outcome;
 }
 
 int run(HINSTANCE instance, int show) {

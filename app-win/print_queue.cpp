@@ -25,9 +25,9 @@ void PrintQueue::add(PrintJob job) {
     wake_.notify_all();
 }
 
-std::string PrintQueue::takeFailure() {
+PrintOutcome PrintQueue::takeFailure() {
     const std::scoped_lock lock(mutex_);
-    return std::exchange(failure_, std::string());
+    return std::exchange(failure_, PrintOutcome());
 }
 
 void PrintQueue::waitIdle() {
@@ -48,13 +48,14 @@ void PrintQueue::run() {
         jobs_.pop_front();
         busy_ = true;
         lock.unlock();
-        const std::string failure = print_(job);
+        PrintOutcome outcome = print_(job);
         lock.lock();
         busy_ = false;
-        if (!failure.empty()) {
-            failure_ = failure;
+        const bool printed = outcome.accepted;
+        if (!printed) {
+            failure_ = std::move(outcome);
         }
-        PostMessageW(notify_, kPrintDone, failure.empty() ? 1 : 0, 0);
+        PostMessageW(notify_, kPrintDone, printed ? 1 : 0, 0);
         if (jobs_.empty()) {
             idle_.notify_all();
         }

@@ -15,17 +15,15 @@
 #include <deque>
 #include <functional>
 #include <mutex>
-#include <string>
 #include <thread>
 
 namespace qrb::win {
 
-// Prints one job; returns why it was not printed, or an empty text when the
-// printer took it.
-using PrintFunction = std::function<std::string(const PrintJob&)>;
+// Prints one job; returns what became of it.
+using PrintFunction = std::function<PrintOutcome(const PrintJob&)>;
 
 // The message posted to the window after each job: wParam 1 when printed,
-// 0 when not; the reason is taken with takeFailure().
+// 0 when not; the outcome is taken with takeFailure().
 inline constexpr UINT kPrintDone = WM_APP + 1;
 
 class PrintQueue {
@@ -36,8 +34,8 @@ public:
     PrintQueue& operator=(const PrintQueue&) = delete;
 
     void add(PrintJob job);
-    // The reason of the last failure, once.
-    std::string takeFailure();
+    // The outcome of the last failure, once.
+    PrintOutcome takeFailure();
     // Waits until every job handed over has been printed or refused.
     void waitIdle();
 
@@ -52,7 +50,7 @@ private:
     std::deque<PrintJob> jobs_;
     bool busy_ = false;
     bool stopping_ = false;
-    std::string failure_;
+    PrintOutcome failure_;
     std::thread worker_;
 };
 

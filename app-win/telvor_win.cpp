@@ -6,7 +6,6 @@
 #include <windows.h>
 // clang-format on
 #include <algorithm>
-#include <cmath>
 #include <commctrl.h>
 #include <initguid.h>
 #include <objbase.h>
@@ -36,35 +35,12 @@ std::wstring wide(std::string_view text) {
     return {text.begin(), text.end()};
 }
 
-std::wstring fromUtf8(const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size =
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size);
-    return out;
-}
-
 std::wstring windowText(HWND hwnd) {
     const int length = GetWindowTextLengthW(hwnd);
     std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
     const int got = GetWindowTextW(hwnd, text.data(), length + 1);
     text.resize(static_cast<std::size_t>(std::max(got, 0)));
     return text;
-}
-
-bool overlaps(const layout::Rect& a, const layout::Rect& b) {
-    return a.left < b.left + b.width && b.left < a.left + a.width && a.top < b.top + b.height &&
-           b.top < a.top + a.height;
-}
-
-// The width a label takes: its caption's width in the fonts that stand in
-// for Arial where Arial is missing (as under Wine), never more than the room
-// up to the next control.
-int placedWidth(const layout::Control& control) {
-    return control.kind == Kind::Label ? control.fittedWidth : control.place.width;
 }
 
 } // namespace
@@ -163,7 +139,8 @@ void TelvorWindow::createControls() {
         std::wstring text = wide(state.caption);
         switch (c.kind) {
         case Kind::Label:
-            style |= SS_LEFT | SS_NOPREFIX;
+            // One line: the layout gives the label the room its caption needs.
+            style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
             break;
         case Kind::CommandButton:
             windowClass = L"BUTTON";
@@ -178,7 +155,8 @@ void TelvorWindow::createControls() {
         case Kind::TextField:
         case Kind::DisplayField:
             windowClass = L"EDIT";
-            style |= ES_AUTOHSCROLL | ES_LEFT | WS_TABSTOP;
+            style |= ES_AUTOHSCROLL | WS_TABSTOP;
+            style |= layout::centred(c.kind) ? ES_CENTER : ES_LEFT;
             if (c.kind == Kind::DisplayField) {
                 style |= ES_READONLY;
             }
@@ -211,25 +189,15 @@ void TelvorWindow::createControls() {
             SendMessageW(hwnd, BM_SETCHECK, state.checked ? BST_CHECKED : BST_UNCHECKED, 0);
         }
     }
-    // A control lies above every earlier one it overlaps (the band buttons
-    // above their frame, the QTH help above the log). A new child window
-    // lies below the ones made before it, so those are lifted.
-    const auto all = layout::controls();
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        const layout::Rect place = layout::placeInWindow(all[i].id);
-        const bool coversEarlier = std::any_of(
-            all.begin(), all.begin() + static_cast<long>(i), [&](const layout::Control& earlier) {
-                return overlaps(place, layout::placeInWindow(earlier.id));
-            });
-        if (coversEarlier) {
-            SetWindowPos(controls_[i], HWND_TOP, 0, 0, 0, 0,
-                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        }
+    // A new child window lies below the ones made before it: the controls
+    // that lie above an earlier one are lifted.
+    for (const Id id : layout::raised()) {
+        SetWindowPos(control(id), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 
 HFONT TelvorWindow::font(std::string_view face, double points) {
-    const int height = -static_cast<int>(std::lround(points * dpi_ / 72.0));
+    const int height = -layout::fontPixels(points, static_cast<int>(dpi_));
     const auto key = std::make_pair(std::string(face), height);
     if (const auto found = fonts_.find(key); found != fonts_.end()) {
         return found->second;
@@ -262,11 +230,26 @@ void TelvorWindow::makeFonts() {
     }
 }
 
+// Every control at its place at the window's dpi; a label where the layout
+// puts it for the width its caption takes in its font.
 void TelvorWindow::placeAll() {
     for (const layout::Control& c : layout::controls()) {
-        const layout::Rect at = layout::placeInWindow(c.id);
-        SetWindowPos(control(c.id), nullptr, px(at.left), px(at.top), px(placedWidth(c)),
-                     px(at.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        layout::Rect at = layout::placeInWindow(c.id);
+        at = {px(at.left), px(at.top), px(at.width), px(at.height)};
+        if (c.kind == Kind::Label) {
+            HWND label = control(c.id);
+            HDC dc = GetDC(label);
+            HGDIOBJ old = SelectObject(dc, font(c.fontFace, c.fontSize));
+            const std::wstring caption = windowText(label);
+            SIZE extent{};
+            GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+            SelectObject(dc, old);
+            ReleaseDC(label, dc);
+            // The ink of the last letter may reach one pixel past its advance.
+            at = layout::labelPixels(c.id, extent.cx + 1, static_cast<int>(dpi_));
+        }
+        SetWindowPos(control(c.id), nullptr, at.left, at.top, at.width, at.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
     InvalidateRect(window_, nullptr, TRUE);
 }
@@ -501,9 +484,18 @@ LRESULT TelvorWindow::handleControl(HWND hwnd, Id id, UINT message, WPARAM wPara
     const Kind kind = layout::control(id).kind;
     switch (message) {
     case WM_CHAR:
-        // The entry fields see each key before it goes in: the session
-        // filters it and writes the field's new text itself.
-        if (kind == Kind::TextField && (wParam == 8 || wParam == 13 || wParam >= 32)) {
+        // The entry fields see each key before it goes in: the session takes
+        // it and writes the field's new text itself, or it goes nowhere, or
+        // it is the field's own (a shortcut that copies or pastes).
+        if (kind != Kind::TextField) {
+            break;
+        }
+        switch (routeKey(static_cast<char16_t>(wParam))) {
+        case KeyRoute::Field:
+            break;
+        case KeyRoute::Dropped:
+            return 0;
+        case KeyRoute::Session: {
             DWORD start = 0;
             DWORD end = 0;
             SendMessageW(hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
@@ -512,6 +504,7 @@ LRESULT TelvorWindow::handleControl(HWND hwnd, Id id, UINT message, WPARAM wPara
                               static_cast<int>(end - start)};
             apply(session_.key(id, static_cast<char16_t>(wParam), caret));
             return 0;
+        }
         }
         break;
     case WM_SETFOCUS: {
@@ -636,12 +629,7 @@ void TelvorWindow::printed(bool ok) {
     if (ok || prints_ == nullptr) {
         return;
     }
-    const std::string reason = prints_->takeFailure();
-    std::wstring text = L"Nicht gedruckt";
-    if (!reason.empty()) {
-        text += L": " + fromUtf8(reason);
-    }
-    showNote(text);
+    showNote(wide(printFailureNote(prints_->takeFailure())));
 }
 
 void TelvorWindow::showNote(const std::wstring& text) {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "session/layout.h"
+
 #include <QColor>
 #include <QFont>
 #include <QIcon>
@@ -12,13 +14,7 @@ class QWidget;
 
 namespace look {
 
-// Background colours as the window keeps them: 0x00BBGGRR values.
-inline constexpr unsigned kGrey = 0xC0C0C0;
-inline constexpr unsigned kLightGreen = 0xC0FFC0; // where the next action is expected
-inline constexpr unsigned kLightRed = 0xC0C0FF;   // an input in error
-inline constexpr unsigned kWhite = 0xFFFFFF;
-inline constexpr unsigned kLightYellow = 0xC0FFFF;
-
+// A colour of the layout table (0x00BBGGRR).
 QColor fromBgr(unsigned bgr);
 
 // Sets a control's background and remembers it in the property "backColor".
@@ -26,13 +22,14 @@ QColor fromBgr(unsigned bgr);
 // command buttons and the window's own controls paint with in every style.
 void setBackColor(QWidget* widget, unsigned bgr);
 
-// The window draws its buttons and frame as on a classic form: bevels of
-// light, shadow and dark shadow edges around the grey face, greyed captions.
-inline const QColor kEdgeLight{0xFF, 0xFF, 0xFF};
-inline const QColor kEdgeShadow{0x80, 0x80, 0x80};
-inline const QColor kEdgeDarkShadow{0x40, 0x40, 0x40};
-inline const QColor kEdgeFace{0xC0, 0xC0, 0xC0};
-inline const QColor kGreyedText{0x80, 0x80, 0x80};
+// The window draws its buttons and frame as on a classic form, in the
+// layout's colours: bevels of light, shadow and dark shadow edges around the
+// grey face, greyed captions.
+inline const QColor kEdgeLight = fromBgr(qrb::layout::kEdgeLight);
+inline const QColor kEdgeShadow = fromBgr(qrb::layout::kEdgeShadow);
+inline const QColor kEdgeDarkShadow = fromBgr(qrb::layout::kEdgeDarkShadow);
+inline const QColor kEdgeFace = fromBgr(qrb::layout::kGrey);
+inline const QColor kGreyedText = fromBgr(qrb::layout::kGreyedText);
 
 // A caption that the window paints itself, laid out once and again only when
 // its text or font change.

@@ -2,7 +2,6 @@
 #include "app/program.h"
 
 #include "app/telvor.h"
-#include "output/qt/qt_printer.h"
 #include "qrb_version.h"
 
 #include <QApplication>
@@ -16,6 +15,11 @@ namespace qrb {
 namespace {
 
 const QString programName = QStringLiteral("qrb-punkte");
+
+void sayPrintFailure(const PrintOutcome& outcome) {
+    std::fprintf(stderr, "qrb-punkte: %s\n", printFailureMessage(outcome).c_str());
+    std::fflush(stderr);
+}
 
 // The options that QApplication itself takes away from the command line
 // before the program sees it, and whether each takes a value. They are
@@ -112,6 +116,25 @@ std::optional<QString> valueQtWouldMiss(const QStringList& arguments) {
 
 } // namespace
 
+ProgramPrinter::ProgramPrinter() {
+    printer_.setFailureListener([this](const PrintOutcome& outcome) {
+        sayPrintFailure(outcome);
+        reportLaterFailure(outcome);
+    });
+}
+
+PrintOutcome ProgramPrinter::print(const PrintJob& job) {
+    PrintOutcome outcome = printer_.print(job);
+    if (!outcome.accepted) {
+        sayPrintFailure(outcome);
+    }
+    return outcome;
+}
+
+void ProgramPrinter::printForWindow() {
+    printer_.printForWindow();
+}
+
 std::optional<CommandLineAnswer> answerCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     // Qt's own options are single-dash words (-platform, -style); with this
@@ -184,7 +207,7 @@ int runWindow(int& argc, char** argv, void (*beforeStart)(QWidget&)) {
     QCoreApplication::setApplicationVersion(QStringLiteral(QRB_VERSION));
     // Lets the desktop match the window to its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("io.github.qrbpunkte.QRBPunkte"));
-    QtPrinter printer;
+    ProgramPrinter printer;
     Telvor window(printer);
     // END and the close button end the program at once.
     QObject::connect(&window, &Telvor::endRequested, &app, [] { QCoreApplication::exit(0); });

@@ -5,6 +5,8 @@
 // --help and --version (or refuse a wrong option) without touching the
 // display, otherwise open the window and run until END.
 
+#include "output/qt/qt_printer.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -33,6 +35,22 @@ std::optional<CommandLineAnswer> answerCommandLine(const QStringList& arguments)
 
 // The arguments as QStringList, decoded as Qt decodes them.
 QStringList commandLineArguments(int argc, char** argv);
+
+// DRU's printer as the program runs it: the system's default printer, and
+// every failure, known at once or found later in the background, one line on
+// standard error, "qrb-punkte: nicht gedruckt: <reason>".
+class ProgramPrinter : public Printer {
+public:
+    ProgramPrinter();
+    ProgramPrinter(const ProgramPrinter&) = delete;
+    ProgramPrinter& operator=(const ProgramPrinter&) = delete;
+
+    PrintOutcome print(const PrintJob& job) override;
+    void printForWindow() override;
+
+private:
+    QtPrinter printer_;
+};
 
 // Opens the window and runs it until END or the close button. `beforeStart`,
 // when given, sees the window before it is shown.

@@ -52,11 +52,10 @@ Telvor::Telvor(qrb::Printer& printer, QWidget* parent) : QWidget(parent), printe
         control->installEventFilter(this);
     }
     // The window goes on taking keys and clicks while the print server is
-    // asked; a failure shows up beside DRU when it is known. The lines on
-    // standard error carry the program's name.
-    printer_.printForWindow(u"qrb-punkte");
+    // asked; a failure shows up beside DRU when it is known.
+    printer_.printForWindow();
     printer_.setFailureListener(
-        [this](const std::u16string& reason) { showPrintFailure(fromStd(reason)); });
+        [this](const qrb::PrintOutcome& outcome) { showPrintFailure(outcome); });
 }
 
 Telvor::~Telvor() {
@@ -129,9 +128,11 @@ bool Telvor::keyPress(Id field, const QKeyEvent& key) {
         }
     }
     bool handled = false;
+    // Codes the session does not take are the field's to act on as keys
+    // (Delete, the shortcuts); the field inserts no control character.
     for (const QChar ch : text) {
         const char16_t code = ch.unicode();
-        if (!qrb::deliversCharacter(code)) {
+        if (qrb::routeKey(code) != qrb::KeyRoute::Session) {
             continue;
         }
         handled = true;
@@ -222,8 +223,7 @@ void Telvor::applyControl(Id id) {
 }
 
 // Printing changes nothing in the window, whether or not a printer took the
-// job: a failure is shown in a note beside DRU that goes away by itself, and
-// the printer says why on standard error.
+// job: a failure is shown in a note beside DRU that goes away by itself.
 void Telvor::print(const qrb::PrintJob& job) {
     // A note about an earlier print would now speak of this one.
     if (printNotice_) {
@@ -231,17 +231,13 @@ void Telvor::print(const qrb::PrintJob& job) {
     }
     const qrb::PrintOutcome outcome = printer_.print(job);
     if (!outcome.accepted) {
-        showPrintFailure(fromStd(outcome.reason));
+        showPrintFailure(outcome);
     }
 }
 
-void Telvor::showPrintFailure(const QString& reason) {
+void Telvor::showPrintFailure(const qrb::PrintOutcome& outcome) {
     if (!printNotice_) {
         printNotice_ = std::make_unique<PrintNotice>();
     }
-    QString text = QStringLiteral("Nicht gedruckt");
-    if (!reason.isEmpty()) {
-        text += QStringLiteral(": ") + reason;
-    }
-    printNotice_->showBelow(widget(Id::DRU), text);
+    printNotice_->showBelow(widget(Id::DRU), fromStd(qrb::printFailureNote(outcome)));
 }

@@ -63,7 +63,7 @@ private:
     void apply(const qrb::Changes& changes);
     void applyControl(Id id);
     void print(const qrb::PrintJob& job);
-    void showPrintFailure(const QString& reason);
+    void showPrintFailure(const qrb::PrintOutcome& outcome);
 
     bool keyPress(Id field, const QKeyEvent& key);
     void edited(Id field);

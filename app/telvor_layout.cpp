@@ -14,7 +14,7 @@
 #include <QLineEdit>
 #include <algorithm>
 #include <limits>
-#include <vector>
+#include <span>
 
 namespace {
 
@@ -32,10 +32,8 @@ QFont makeFont(std::string_view family, double points) {
 }
 
 // A caption in the font that stands in for Arial can be wider than its label:
-// the label then grows to the right, just enough to show it whole, but never
-// beyond `roomTo` (twips), where the next control begins. Its left, top and
-// height stay.
-void fitCaption(QLabel* label, int roomTo) {
+// the layout then gives the label the room it needs (labelPixels).
+void fitCaption(QLabel* label, Id id) {
     const QFontMetrics metrics(label->font());
     const QString& text = label->text();
     // The ink may reach past the advance of the last glyph; one pixel more
@@ -43,10 +41,9 @@ void fitCaption(QLabel* label, int roomTo) {
     const int need =
         std::max(metrics.horizontalAdvance(text), metrics.boundingRect(text).right() + 1) +
         label->contentsMargins().left() + label->contentsMargins().right() + 1;
-    const int room = look::twipsToPixels(label->parentWidget(), roomTo) - label->x();
-    if (need > label->width()) {
-        label->resize(std::min(need, room), label->height());
-    }
+    const qrb::layout::Rect at =
+        qrb::layout::labelPixels(id, need, label->parentWidget()->logicalDpiX());
+    label->setGeometry(at.left, at.top, at.width, at.height);
 }
 
 QWidget* makeControl(QWidget* window, const qrb::layout::Control& c) {
@@ -66,11 +63,13 @@ QWidget* makeControl(QWidget* window, const qrb::layout::Control& c) {
         auto* field = new QLineEdit(window);
         // No length limit on what a person types or pastes.
         field->setMaxLength(std::numeric_limits<int>::max());
-        if (c.kind == Kind::DisplayField) {
-            // SU and PANZ show only what the program writes: read-only and
-            // centred, so nothing typed can reach the sum or the points.
-            field->setReadOnly(true);
+        if (qrb::layout::centred(c.kind)) {
             field->setAlignment(Qt::AlignCenter);
+        }
+        if (c.kind == Kind::DisplayField) {
+            // SU and PANZ show only what the program writes: read-only, so
+            // nothing typed can reach the sum or the points.
+            field->setReadOnly(true);
             QPalette palette = field->palette();
             palette.setColor(QPalette::Text, Qt::black);
             field->setPalette(palette);
@@ -84,9 +83,9 @@ QWidget* makeControl(QWidget* window, const qrb::layout::Control& c) {
         option->setText(caption);
         // Disabled captions stay readable, greyed as on a classic form.
         QPalette palette = option->palette();
-        palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
-        palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
-        palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+        palette.setColor(QPalette::Disabled, QPalette::WindowText, look::kGreyedText);
+        palette.setColor(QPalette::Disabled, QPalette::ButtonText, look::kGreyedText);
+        palette.setColor(QPalette::Disabled, QPalette::Text, look::kGreyedText);
         option->setPalette(palette);
         return option;
     }
@@ -132,7 +131,7 @@ void Telvor::buildControls() {
         switch (c.kind) {
         case Kind::Label:
             caption = static_cast<QLabel*>(control);
-            fitCaption(caption, c.roomTo);
+            fitCaption(caption, c.id);
             break;
         case Kind::TextField:
         case Kind::DisplayField:
@@ -143,9 +142,7 @@ void Telvor::buildControls() {
             }
             break;
         case Kind::OptionButton:
-            // The band buttons belong to the window, not to the frame, and lie
-            // above it.
-            control->raise();
+            // The band buttons belong to the window, not to the frame.
             bandGroup_->addButton(static_cast<QAbstractButton*>(control),
                                   qrb::layout::bandOf(c.id));
             break;
@@ -172,24 +169,18 @@ void Telvor::buildControls() {
     // The header is one line in a box one line high: no scroll bars.
     lineList(Id::LIST0)->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lineList(Id::LIST0)->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    widget(Id::LIST3)->raise(); // when shown it lies over the log
+    for (const Id id : qrb::layout::raised()) {
+        widget(id)->raise();
+    }
 
     applyTabOrder();
 }
 
-// Tab moves through the controls in rising tab index; Qt skips those that are
-// disabled, hidden or take no focus.
+// Tab moves through the layout's tab chain; Qt skips the controls that are
+// disabled or hidden, as the session does.
 void Telvor::applyTabOrder() {
-    std::vector<QWidget*> chain;
-    for (QWidget* child : widgets_) {
-        if (child->focusPolicy() != Qt::NoFocus) {
-            chain.push_back(child);
-        }
-    }
-    std::stable_sort(chain.begin(), chain.end(), [](const QWidget* a, const QWidget* b) {
-        return a->property("tabIndex").toInt() < b->property("tabIndex").toInt();
-    });
+    const std::span<const Id> chain = qrb::layout::tabChain();
     for (std::size_t i = 1; i < chain.size(); ++i) {
-        QWidget::setTabOrder(chain[i - 1], chain[i]);
+        QWidget::setTabOrder(widget(chain[i - 1]), widget(chain[i]));
     }
 }

@@ -1,17 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Start-up benchmark driver: starts its own Xvfb, then starts the program and
-// the bare Qt window alternately, each until it has ended itself after its
-// first paint, and reports median wall time, CPU time and peak resident memory
-// of both with their ratios. Plain POSIX, no Qt, so that it stays small and
+// Start-up benchmark driver: starts its own Xvfb, then starts the program, any
+// further windows and last the bare Qt window in turn, each until it has
+// ended itself after its first paint, and reports for each, with its ratio to
+// the bare window: the wall time until the first picture went to the display
+// (median and fastest), the wall time until the program had ended, CPU time
+// and peak resident memory. Plain POSIX, no Qt, so that it stays small and
 // adds nothing to what it measures.
+//
+// The first paint and the end are apart by more than the teardown of the
+// window: Qt's fontconfig database, destroyed at the end, first loads the
+// whole font configuration if nothing drew text before, so the bare window
+// pays at its end for what a window with text pays before its first paint.
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <optional>
 #include <poll.h>
 #include <string>
@@ -26,16 +35,16 @@ struct Options {
     int runs = 30;
     int warmup = 2;
     int timeoutSeconds = 30;
-    std::string program;
-    std::string bare;
-    std::string logPath = "/tmp/qrb-bench-startup.log";
+    std::vector<std::string> paths; // the bare window last
+    std::vector<std::string> names;
+    std::string logPath =
+        (std::filesystem::temp_directory_path() / "qrb-bench-startup.log").string();
     std::string csvPath;
-    std::string programName = "qrb-punkte";
-    std::string bareName = "bare Qt window";
 };
 
 struct Sample {
-    double wallMs = 0;
+    double paintMs = 0; // fork until the first picture was sent to the display
+    double wallMs = 0;  // fork until the end of the program
     double cpuMs = 0;
     long maxRssKiB = 0;
 };
@@ -50,10 +59,12 @@ struct Subject {
 void usage() {
     std::fprintf(stderr,
                  "usage: qrb-bench-startup [--runs N] [--warmup N] [--timeout SECONDS]\n"
-                 "                         [--log FILE] [--csv FILE] [--names NAME1,NAME2]\n"
-                 "                         PROGRAM BARE_WINDOW\n"
-                 "Both executables must end themselves after their first paint.\n"
-                 "Their output goes to the log file (default /tmp/qrb-bench-startup.log).\n");
+                 "                         [--log FILE] [--csv FILE] [--names NAME,...,NAME]\n"
+                 "                         PROGRAM [WINDOW...] BARE_WINDOW\n"
+                 "Every executable must end itself after its first paint and report its\n"
+                 "moment (bench/end_after_first_paint.h); ratios are to the last one.\n"
+                 "Their output goes to the log file (default: qrb-bench-startup.log in\n"
+                 "the system's folder for temporary files).\n");
 }
 
 std::optional<Options> parse(int argc, char** argv) {
@@ -73,24 +84,33 @@ std::optional<Options> parse(int argc, char** argv) {
         } else if (arg == "--csv" && hasValue) {
             opt.csvPath = argv[++i];
         } else if (arg == "--names" && hasValue) {
-            const std::string names = argv[++i];
-            const std::size_t comma = names.find(',');
-            if (comma == std::string::npos) {
-                return std::nullopt;
+            std::string names = argv[++i];
+            opt.names.clear();
+            for (std::size_t comma; (comma = names.find(',')) != std::string::npos;) {
+                opt.names.push_back(names.substr(0, comma));
+                names.erase(0, comma + 1);
             }
-            opt.programName = names.substr(0, comma);
-            opt.bareName = names.substr(comma + 1);
+            opt.names.push_back(names);
         } else if (!arg.empty() && arg[0] == '-') {
             return std::nullopt;
         } else {
             positional.push_back(arg);
         }
     }
-    if (positional.size() != 2 || opt.runs < 1 || opt.warmup < 0 || opt.timeoutSeconds < 1) {
+    if (positional.size() < 2 || opt.runs < 1 || opt.warmup < 0 || opt.timeoutSeconds < 1) {
         return std::nullopt;
     }
-    opt.program = positional[0];
-    opt.bare = positional[1];
+    if (opt.names.empty()) {
+        opt.names.push_back("qrb-punkte");
+        for (std::size_t i = 1; i + 1 < positional.size(); ++i) {
+            opt.names.push_back(positional[i].substr(positional[i].rfind('/') + 1));
+        }
+        opt.names.push_back("bare Qt window");
+    }
+    if (opt.names.size() != positional.size()) {
+        return std::nullopt;
+    }
+    opt.paths = positional;
     return opt;
 }
 
@@ -150,18 +170,31 @@ double toMs(const timeval& t) {
     return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
 }
 
-// One start: fork, exec, wait for the end. Wall time from before the fork to
-// after the wait; CPU time and peak RSS from the child's own resource usage.
+// One start: fork, exec, wait for the end. The program writes the moment of
+// its first paint (steady clock, which is CLOCK_MONOTONIC) into a pipe whose
+// write end it finds in QRB_BENCH_PAINTED_FD. Wall times from before the
+// fork; CPU time and peak RSS from the child's own resource usage.
 std::optional<Sample> runOnce(const std::string& path, int display, const Options& opt) {
+    int painted[2];
+    if (pipe(painted) != 0) {
+        return std::nullopt;
+    }
+    // The read end never blocks: a program that ends without its report
+    // (or whose helpers still hold the write end) gives no figure.
+    fcntl(painted[0], F_SETFL, O_NONBLOCK);
+    fcntl(painted[0], F_SETFD, FD_CLOEXEC);
     const auto begin = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid < 0) {
+        close(painted[0]);
+        close(painted[1]);
         return std::nullopt;
     }
     if (pid == 0) {
         const std::string displayName = ":" + std::to_string(display);
         setenv("DISPLAY", displayName.c_str(), 1);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
+        setenv("QRB_BENCH_PAINTED_FD", std::to_string(painted[1]).c_str(), 1);
         unsetenv("WAYLAND_DISPLAY");
         const int devNull = open("/dev/null", O_RDONLY);
         const int log = open(opt.logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
@@ -171,12 +204,16 @@ std::optional<Sample> runOnce(const std::string& path, int display, const Option
         execl(path.c_str(), path.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
+    close(painted[1]);
     alarm(static_cast<unsigned>(opt.timeoutSeconds));
     int status = 0;
     rusage usage{};
     pid_t done = wait4(pid, &status, 0, &usage);
     alarm(0);
     const auto end = std::chrono::steady_clock::now();
+    std::int64_t paintedAt = 0;
+    const ssize_t got = read(painted[0], &paintedAt, sizeof paintedAt);
+    close(painted[0]);
     if (done < 0 && errno == EINTR) {
         std::fprintf(stderr, "%s: no first paint within %d s, killed\n", path.c_str(),
                      opt.timeoutSeconds);
@@ -189,7 +226,14 @@ std::optional<Sample> runOnce(const std::string& path, int display, const Option
                      opt.logPath.c_str());
         return std::nullopt;
     }
+    if (got != sizeof paintedAt) {
+        std::fprintf(stderr, "%s: did not report its first paint\n", path.c_str());
+        return std::nullopt;
+    }
     Sample sample;
+    const std::int64_t beginNs =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(begin.time_since_epoch()).count();
+    sample.paintMs = static_cast<double>(paintedAt - beginNs) / 1e6;
     sample.wallMs = std::chrono::duration<double, std::milli>(end - begin).count();
     sample.cpuMs = toMs(usage.ru_utime) + toMs(usage.ru_stime);
     sample.maxRssKiB = usage.ru_maxrss;
@@ -209,19 +253,21 @@ template <typename T> double median(std::vector<T> values) {
 }
 
 struct Summary {
+    double paintMedian = 0;
+    double paintMin = 0;
     double wallMedian = 0;
-    double wallMin = 0;
-    double wallMax = 0;
     double cpuMedian = 0;
     double rssMedianMiB = 0;
     double rssMaxMiB = 0;
 };
 
 Summary summarize(const Subject& subject) {
+    std::vector<double> paint;
     std::vector<double> wall;
     std::vector<double> cpu;
     std::vector<long> rss;
     for (const Sample& s : subject.samples) {
+        paint.push_back(s.paintMs);
         wall.push_back(s.wallMs);
         cpu.push_back(s.cpuMs);
         rss.push_back(s.maxRssKiB);
@@ -230,9 +276,9 @@ Summary summarize(const Subject& subject) {
     if (wall.empty()) {
         return sum;
     }
+    sum.paintMedian = median(paint);
+    sum.paintMin = *std::min_element(paint.begin(), paint.end());
     sum.wallMedian = median(wall);
-    sum.wallMin = *std::min_element(wall.begin(), wall.end());
-    sum.wallMax = *std::max_element(wall.begin(), wall.end());
     sum.cpuMedian = median(cpu);
     sum.rssMedianMiB = median(rss) / 1024.0;
     sum.rssMaxMiB = static_cast<double>(*std::max_element(rss.begin(), rss.end())) / 1024.0;
@@ -245,12 +291,12 @@ void writeCsv(const std::string& path, const std::vector<Subject>& subjects) {
         std::fprintf(stderr, "cannot write %s\n", path.c_str());
         return;
     }
-    std::fprintf(out, "subject,run,wall_ms,cpu_ms,max_rss_kib\n");
+    std::fprintf(out, "subject,run,first_paint_ms,wall_ms,cpu_ms,max_rss_kib\n");
     for (const Subject& subject : subjects) {
         for (std::size_t i = 0; i < subject.samples.size(); ++i) {
             const Sample& s = subject.samples[i];
-            std::fprintf(out, "%s,%zu,%.3f,%.3f,%ld\n", subject.name.c_str(), i + 1, s.wallMs,
-                         s.cpuMs, s.maxRssKiB);
+            std::fprintf(out, "%s,%zu,%.3f,%.3f,%.3f,%ld\n", subject.name.c_str(), i + 1, s.paintMs,
+                         s.wallMs, s.cpuMs, s.maxRssKiB);
         }
     }
     std::fclose(out);
@@ -275,19 +321,22 @@ int main(int argc, char** argv) {
     }
     const auto [xvfbPid, display] = *xvfb;
 
-    std::vector<Subject> subjects{{opt.programName, opt.program, {}, 0},
-                                  {opt.bareName, opt.bare, {}, 0}};
-    // Warm-up: fill the page cache and the font caches for both.
+    std::vector<Subject> subjects;
+    for (std::size_t i = 0; i < opt.paths.size(); ++i) {
+        subjects.push_back({opt.names[i], opt.paths[i], {}, 0});
+    }
+    const std::size_t count = subjects.size();
+    // Warm-up: fill the page cache and the font caches for all.
     for (int i = 0; i < opt.warmup; ++i) {
         for (Subject& subject : subjects) {
             runOnce(subject.path, display, opt);
         }
     }
-    // Interleaved, with the order swapped every round, so that a drift of the
-    // machine (cache, frequency, neighbours) falls on both alike.
+    // In turn, the first of each round moving on by one, so that a drift of
+    // the machine (cache, frequency, neighbours) falls on all alike.
     for (int round = 0; round < opt.runs; ++round) {
-        for (int k = 0; k < 2; ++k) {
-            Subject& subject = subjects[static_cast<std::size_t>((round + k) % 2)];
+        for (std::size_t k = 0; k < count; ++k) {
+            Subject& subject = subjects[(static_cast<std::size_t>(round) + k) % count];
             if (const auto sample = runOnce(subject.path, display, opt)) {
                 subject.samples.push_back(*sample);
             } else {
@@ -302,24 +351,39 @@ int main(int argc, char** argv) {
         writeCsv(opt.csvPath, subjects);
     }
 
-    const Summary prog = summarize(subjects[0]);
-    const Summary bare = summarize(subjects[1]);
-    std::printf("Start-up until the first paint on Xvfb :%d, %d runs each, interleaved "
-                "(%d warm-up runs each not counted)\n\n",
+    std::vector<Summary> sums;
+    for (const Subject& subject : subjects) {
+        sums.push_back(summarize(subject));
+    }
+    const Summary& bare = sums.back();
+    std::printf("Start-up on Xvfb :%d, %d runs each, in turn (%d warm-up runs each not "
+                "counted)\n\n",
                 display, opt.runs, opt.warmup);
-    std::printf("%-16s %9s %9s %9s %10s %11s %11s %6s\n", "", "wall med", "wall min", "wall max",
-                "CPU med", "RSS med", "RSS max", "failed");
-    for (std::size_t i = 0; i < subjects.size(); ++i) {
-        const Summary& s = i == 0 ? prog : bare;
-        std::printf("%-16s %6.1f ms %6.1f ms %6.1f ms %7.1f ms %7.1f MiB %7.1f MiB %6d\n",
-                    subjects[i].name.c_str(), s.wallMedian, s.wallMin, s.wallMax, s.cpuMedian,
+    std::printf("%-16s %21s %11s %10s %21s\n", "", "first paint", "end", "CPU", "peak RSS");
+    std::printf("%-16s %10s %10s %11s %10s %10s %10s %6s\n", "", "median", "fastest", "median",
+                "median", "median", "max", "failed");
+    int failures = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Summary& s = sums[i];
+        std::printf("%-16s %7.1f ms %7.1f ms %8.1f ms %7.1f ms %6.1f MiB %6.1f MiB %6d\n",
+                    subjects[i].name.c_str(), s.paintMedian, s.paintMin, s.wallMedian, s.cpuMedian,
                     s.rssMedianMiB, s.rssMaxMiB, subjects[i].failures);
+        failures += subjects[i].failures;
     }
-    if (bare.wallMedian > 0 && bare.rssMedianMiB > 0) {
-        std::printf("%-16s %9.2fx %9s %9s %9.2fx %10.2fx   (first row / second row)\n", "ratio",
-                    prog.wallMedian / bare.wallMedian, "", "", prog.cpuMedian / bare.cpuMedian,
-                    prog.rssMedianMiB / bare.rssMedianMiB);
+    if (bare.paintMedian > 0 && bare.wallMedian > 0 && bare.cpuMedian > 0 &&
+        bare.rssMedianMiB > 0) {
+        std::printf("ratio to %s:\n", subjects.back().name.c_str());
+        for (std::size_t i = 0; i + 1 < count; ++i) {
+            const Summary& s = sums[i];
+            if (subjects[i].samples.empty()) {
+                std::printf("%-16s no run ended well\n", subjects[i].name.c_str());
+                continue;
+            }
+            std::printf("%-16s %9.2fx %9.2fx %10.2fx %9.2fx %9.2fx\n", subjects[i].name.c_str(),
+                        s.paintMedian / bare.paintMedian, s.paintMin / bare.paintMin,
+                        s.wallMedian / bare.wallMedian, s.cpuMedian / bare.cpuMedian,
+                        s.rssMedianMiB / bare.rssMedianMiB);
+        }
     }
-    const int failures = subjects[0].failures + subjects[1].failures;
     return failures == 0 ? 0 : 1;
 }

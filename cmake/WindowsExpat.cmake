@@ -3,6 +3,7 @@
 # expat the Linux build links), fetched with `apt-get source expat` and built
 # once with the cross compiler as a static library into this build tree.
 # Sets EXPAT_INCLUDE_DIR and EXPAT_LIBRARY for find_package(EXPAT).
+include(${CMAKE_CURRENT_LIST_DIR}/DebianSource.cmake)
 set(expat_root ${CMAKE_BINARY_DIR}/expat)
 set(expat_prefix ${expat_root}/install)
 set(expat_library ${expat_prefix}/lib/libexpat.a)
@@ -14,19 +15,13 @@ function(qrb_expat_step what)
   endif()
 endfunction()
 
+# The source stays in the build tree: the package's notice takes expat's
+# licence from it (packaging/windows).
+qrb_debian_source(expat ${expat_root} expat_package)
+set(QRB_EXPAT_SOURCE ${expat_package} CACHE INTERNAL "expat's source tree")
 if(NOT EXISTS ${expat_library})
-  find_program(QRB_APT_GET apt-get REQUIRED)
-  file(REMOVE_RECURSE ${expat_root})
-  file(MAKE_DIRECTORY ${expat_root}/source)
-  message(STATUS "expat for Windows: apt-get source expat")
-  qrb_expat_step("apt-get source expat (needs a deb-src entry: scripts/setup.sh adds one)"
-    COMMAND ${QRB_APT_GET} source -q expat WORKING_DIRECTORY ${expat_root}/source)
-  file(GLOB expat_source LIST_DIRECTORIES true ${expat_root}/source/expat-*)
-  list(FILTER expat_source EXCLUDE REGEX "\\.(dsc|tar\\..*|orig.*)$")
-  if(NOT expat_source)
-    message(FATAL_ERROR "expat for Windows: apt-get source expat unpacked nothing")
-  endif()
-  list(GET expat_source 0 expat_source)
+  file(REMOVE_RECURSE ${expat_root}/build ${expat_prefix})
+  set(expat_source ${expat_package})
   # Debian's source package holds the upstream tree in expat/ below its top.
   if(EXISTS ${expat_source}/expat/CMakeLists.txt)
     set(expat_source ${expat_source}/expat)

@@ -16,12 +16,15 @@
 #include "report/text_log.h"
 #include "report/xlsx/xlsx_writer.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -31,12 +34,14 @@ namespace report = qrb::report;
 constexpr int kExitRead = 1;
 constexpr int kExitUsage = 2;
 
-constexpr std::string_view kUsage =
-    "Aufruf: qrb-score [--own LOC] [--unique] [--no-sat] [--confirmed]\n"
-    "                 [--format text|csv] [--print | --pdf DATEI] [--xlsx DATEI]\n"
-    "                 [--map DATEI|page] [--band B] LOG...\n";
+// The usage line and --help, around the outputs the platform offers.
+std::string usage() {
+    return "Aufruf: qrb-score [--own LOC] [--unique] [--no-sat] [--confirmed]\n"
+           "                 [--format text|csv] " +
+           std::string(qrb::score::usageOutputs()) + " [--band B] LOG...\n";
+}
 
-constexpr std::string_view kHelp =
+constexpr std::string_view kHelpStart =
     "Wertet Logbücher für das EU-UKW-Diplom aus: jede Verbindung wird nach denselben\n"
     "Regeln gewertet wie im Fenster von QRB-Punkte (Locatorprüfung, QRB-Punkte nach\n"
     "Quadratabstand, Bandmultiplikator).\n"
@@ -59,14 +64,9 @@ constexpr std::string_view kHelp =
     "                     Summe; danach die nicht gewerteten Verbindungen (Vorgabe)\n"
     "  --format csv       eine Zeile je Verbindung (RFC 4180), Spalten\n"
     "                     file,record,call,date,time,own,loc,band,pkt,mul,qrb,status,\n"
-    "                     reason,station,repeat,satellite,confirmed\n"
-    "  --print            das Protokoll auf dem Standarddrucker ausgeben\n"
-    "  --pdf DATEI        das Protokoll als PDF in DATEI schreiben\n"
-    "  --xlsx DATEI       zusätzlich eine Arbeitsmappe (Tabellenblätter\n"
-    "                     \"Verbindungen\" und \"Übersicht\") in DATEI schreiben\n"
-    "  --map DATEI        zusätzlich eine Karte der gewerteten Quadrate in DATEI\n"
-    "                     schreiben, SVG (.svg) oder PNG (.png) nach der Endung\n"
-    "  --map=page         die Karte als erste Seite von --print oder --pdf\n"
+    "                     reason,station,repeat,satellite,confirmed\n";
+
+constexpr std::string_view kHelpEnd =
     "  --band B           die Karte nur für ein Band, benannt wie die Bandknöpfe\n"
     "                     (50, 144, 432, 1.2, 2.3, 3.6, 5.7, 10, 24, 47)\n"
     "  --help             diese Hilfe\n"
@@ -91,6 +91,7 @@ struct Options {
     std::optional<std::string> map;
     bool mapPage = false; // --map=page: the map as the first printed page
     int mapBand = report::kAllBands;
+    bool outputChosen = false; // any of --format, --print, --pdf, --xlsx, --map
     std::vector<std::string> logs;
 };
 
@@ -100,7 +101,7 @@ void say(const std::string& message) {
 
 int usageError(const std::string& message) {
     say(message);
-    std::fwrite(kUsage.data(), 1, kUsage.size(), stderr);
+    std::fputs(usage().c_str(), stderr);
     std::fputs("Mehr mit: qrb-score --help\n", stderr);
     return kExitUsage;
 }
@@ -130,9 +131,11 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
             continue;
         }
         if (arg == "--help" || arg == "-h") {
-            std::fwrite(kUsage.data(), 1, kUsage.size(), stdout);
+            std::fputs(usage().c_str(), stdout);
             std::fputs("\n", stdout);
-            std::fwrite(kHelp.data(), 1, kHelp.size(), stdout);
+            for (const std::string_view part : {kHelpStart, qrb::score::helpOutputs(), kHelpEnd}) {
+                std::fwrite(part.data(), 1, part.size(), stdout);
+            }
             return 0;
         }
         if (arg == "--version") {
@@ -141,6 +144,7 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
         }
         if (arg == "--print") {
             options.print = true;
+            options.outputChosen = true;
             continue;
         }
         if (arg == "--unique" || arg == "--no-sat" || arg == "--confirmed") {
@@ -166,6 +170,7 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
             }
             value = argv[++i];
         }
+        options.outputChosen = options.outputChosen || (name != "--own" && name != "--band");
         if (name == "--own") {
             options.own = *value;
         } else if (name == "--pdf" || name == "--xlsx" || name == "--map") {
@@ -276,28 +281,45 @@ bool scoreLog(const std::string& name, report::LogScoring& scoring) {
     return true;
 }
 
-} // namespace
+// Where outputs go besides those the options name: in the Explorer case the
+// text log and the CSV rows both, each into a file of its own.
+struct ExtraOutputs {
+    std::FILE* textFile = nullptr;
+    std::string textName;
+    std::FILE* csvFile = nullptr;
+    std::string csvName;
+    // The own locator typed in, by log, for its contacts that give none.
+    std::map<std::string, std::string> ownWhereMissing;
+};
 
-int main(int argc, char* argv[]) {
-    qrb::score::CommandLine commandLine(argc, argv);
-    Options options;
-    if (const std::optional<int> done =
-            parseArguments(commandLine.argc(), commandLine.argv(), options)) {
-        return *done;
+// What was written whole.
+struct Written {
+    bool text = false;
+    bool csv = false;
+    bool xlsx = false;
+    bool map = false;
+};
+
+// Hands a file's buffer on; false (and a message) when that failed.
+bool flushFile(report::OutputBuffer& out, const qrb::score::FileSink& sink,
+               const std::string& name) {
+    if (out.flush()) {
+        return true;
     }
+    say(name + ": nicht geschrieben: " + std::strerror(sink.error()));
+    return false;
+}
+
+// Scores the logs into the outputs chosen; the exit status.
+int runCommand(const Options& options, char* program, const ExtraOutputs& extra, Written& written) {
     if (const std::string_view noPdf = qrb::score::pdfUnavailable();
         options.pdf && !noPdf.empty()) {
         say(std::string(noPdf));
         return kExitUsage;
     }
-    if (const std::string_view noMap = qrb::score::mapUnavailable();
-        (options.map || options.mapPage) && !noMap.empty()) {
-        say(std::string(noMap));
-        return kExitUsage;
-    }
-    if (const std::string_view noXlsx = qrb::score::xlsxUnavailable();
-        options.xlsx && !noXlsx.empty()) {
-        say(std::string(noXlsx));
+    if (const std::string noMap = options.map ? qrb::score::mapFileUnavailable(*options.map) : "";
+        !noMap.empty()) {
+        say(noMap);
         return kExitUsage;
     }
     report::ContactScorer scorer;
@@ -312,25 +334,40 @@ int main(int argc, char* argv[]) {
         say(name + ": schon genannt, wird nur einmal gelesen");
     }
 
-    // The outputs chosen: the text log (to standard output or the printer)
-    // or CSV rows, the workbook, the map.
+    // The outputs chosen: the text log (to standard output, a file or the
+    // printer) and/or CSV rows (to standard output or a file), the workbook,
+    // the map.
     qrb::score::FileSink toStdout(stdout);
     report::OutputBuffer out(toStdout);
+    std::optional<qrb::score::FileSink> textSink;
+    std::optional<report::OutputBuffer> textFile;
+    if (extra.textFile != nullptr) {
+        textSink.emplace(extra.textFile);
+        textFile.emplace(*textSink);
+    }
+    std::optional<qrb::score::FileSink> csvSink;
+    std::optional<report::OutputBuffer> csvFile;
+    if (extra.csvFile != nullptr) {
+        csvSink.emplace(extra.csvFile);
+        csvFile.emplace(*csvSink);
+    }
     const bool printing = options.print || options.pdf.has_value();
-    const bool text = options.format == OutputFormat::Text;
+    const bool text = textFile || options.format == OutputFormat::Text;
+    const bool rows = csvFile || options.format == OutputFormat::Csv;
     report::Report report(options.rules, text || options.xlsx.has_value());
     report::LogScoring scoring(scorer, report);
     qrb::score::TempScratch scratch;
-    report::ByteLines stdoutLines(out);
+    report::ByteLines textLines(textFile ? *textFile : out);
     report::PrintLines printLines;
     std::optional<report::CsvWriter> csv;
     std::optional<report::TextLog> log;
     if (text) {
-        log.emplace(printing ? static_cast<report::LineSink&>(printLines) : stdoutLines, report,
+        log.emplace(printing ? static_cast<report::LineSink&>(printLines) : textLines, report,
                     scratch);
         scoring.addWriter(*log);
-    } else {
-        csv.emplace(out);
+    }
+    if (rows) {
+        csv.emplace(csvFile ? *csvFile : out);
         scoring.addWriter(*csv);
     }
     std::optional<report::XlsxWriter> xlsx;
@@ -345,45 +382,224 @@ int main(int argc, char* argv[]) {
     }
 
     for (const std::string& name : logs) {
+        if (!extra.ownWhereMissing.empty()) {
+            const auto typed = extra.ownWhereMissing.find(name);
+            scorer.setOwnLocatorWhereMissing(typed != extra.ownWhereMissing.end() ? typed->second
+                                                                                  : "");
+        }
         if (!scoreLog(name, scoring)) {
             status = kExitRead;
         }
     }
-    if (csv) {
+    if (csv && !csvFile) {
         // The table has no place for it: the remedy goes with the messages.
         for (const std::string& file : report.filesWithoutOwn()) {
             say(file + ": " + std::string(report::withoutOwnText()));
         }
     }
     if (log) {
+        written.text = true;
         if (const std::optional<report::TextLogFailure> failed = log->finish()) {
             say(report::textLogFailureText(*failed));
             status = kExitRead;
+            written.text = false;
         }
         const std::u16string title = report::decodeUtf8(report::titleText(report.title()));
-        if (printing &&
-            qrb::score::printReport(printLines.lines, title, options.pdf, commandLine.argv()[0],
-                                    options.mapPage ? &*map : nullptr, report) != 0) {
+        if (printing && qrb::score::printReport(printLines.lines, title, options.pdf, program,
+                                                options.mapPage ? &*map : nullptr, report) != 0) {
             status = kExitRead;
         }
     }
     if (xlsx) {
+        written.xlsx = true;
         if (const std::optional<report::XlsxFailure> failed = xlsx->finish(report)) {
             say(report::xlsxFailureText(*failed));
             status = kExitRead;
+            written.xlsx = false;
         }
     }
     if (map && options.map) {
+        written.map = true;
         if (const std::string failed =
-                qrb::score::writeMapFile(map->input(report), *options.map, commandLine.argv()[0]);
+                qrb::score::writeMapFile(map->input(report), *options.map, program);
             !failed.empty()) {
             say(failed);
             status = kExitRead;
+            written.map = false;
         }
+    }
+    if (textFile && !flushFile(*textFile, *textSink, extra.textName)) {
+        status = kExitRead;
+        written.text = false;
+    }
+    written.csv = csvFile && flushFile(*csvFile, *csvSink, extra.csvName);
+    if (csvFile && !written.csv) {
+        status = kExitRead;
     }
     if (!out.flush()) {
         say("Ausgabe: " + std::string(std::strerror(toStdout.error())));
         status = kExitRead;
     }
     return status;
+}
+
+// The Explorer case: started without a console of its own to return to. What
+// it says stays until a key is pressed.
+constexpr std::string_view kExplorerIntro =
+    "qrb-score wertet Logbücher für das EU-UKW-Diplom aus (ADIF, ADX und EDI).\n"
+    "\n"
+    "So geht es: ein Logbuch im Explorer mit der Maus auf qrb-score.exe ziehen und\n"
+    "dort loslassen. Die Auswertung kommt neben das Logbuch: als Text, als Tabelle\n"
+    "(CSV), als Arbeitsmappe (.xlsx) und als Karte (.svg).\n"
+    "\n"
+    "Dasselbe im Browser: \"Logbuch auswerten\" im Startmenü.\n"
+    "Alles, was qrb-score kann, in der Eingabeaufforderung: qrb-score --help\n";
+
+int closeOnKey(int status) {
+    std::fputs("\nZum Schließen eine Taste drücken.\n", stdout);
+    qrb::score::waitForKey();
+    return status;
+}
+
+// A file's name without its folder.
+std::string withoutFolder(const std::string& name) {
+    const std::size_t cut = name.find_last_of(qrb::score::folderSeparators());
+    return cut == std::string::npos ? name : name.substr(cut + 1);
+}
+
+// Asks for an own locator for each log whose contacts give none: a first
+// reading, without any output, finds them. By log, the locators typed in.
+std::map<std::string, std::string> askOwnLocators(const Options& options) {
+    report::ContactScorer scorer;
+    report::Report report(options.rules, false);
+    report::LogScoring scoring(scorer, report);
+    std::vector<std::string> repeated;
+    for (const std::string& name : qrb::score::distinctLogs(options.logs, repeated)) {
+        const qrb::score::InputFile file(name);
+        if (file.fd() >= 0) {
+            qrb::score::FdSource source(file.fd());
+            scoring.score(name, source);
+        }
+    }
+    std::map<std::string, std::string> typed;
+    for (const std::string& name : report.filesWithoutOwn()) {
+        std::printf("In %s fehlt bei Verbindungen der eigene Locator.\n",
+                    withoutFolder(name).c_str());
+        for (;;) {
+            std::fputs("Eigener Locator (leer lassen: diese Verbindungen nicht werten): ", stdout);
+            const std::optional<std::string> answer = qrb::score::readLine();
+            if (!answer) {
+                return typed; // nobody there to answer
+            }
+            if (answer->find_first_not_of(" \t") == std::string::npos) {
+                break;
+            }
+            if (scorer.setOwnLocatorWhereMissing(*answer)) {
+                typed[name] = *answer;
+                break;
+            }
+            std::printf("%s ist kein gültiger Locator.\n", answer->c_str());
+        }
+    }
+    return typed;
+}
+
+int explorerCase(qrb::score::CommandLine& commandLine) {
+    char* program = commandLine.argv()[0];
+    if (commandLine.argc() <= 1) {
+        std::fwrite(kExplorerIntro.data(), 1, kExplorerIntro.size(), stdout);
+        return closeOnKey(0);
+    }
+    Options options;
+    if (const std::optional<int> done =
+            parseArguments(commandLine.argc(), commandLine.argv(), options)) {
+        return closeOnKey(*done);
+    }
+    ExtraOutputs extra;
+    Written written;
+    if (options.outputChosen) {
+        // Outputs named as in a command prompt (a shortcut with options).
+        return closeOnKey(runCommand(options, program, extra, written));
+    }
+
+    // Logs dropped on it: the report beside the first, as NAME-qrb.txt,
+    // .csv, .xlsx and .svg, or in Dokumente\QRB-Punkte where that folder
+    // cannot be written.
+    const std::string first = qrb::score::fullName(options.logs.front());
+    const std::string folder = first.substr(0, first.size() - withoutFolder(first).size());
+    std::string base = withoutFolder(first);
+    if (const std::size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) {
+        base.resize(dot);
+    }
+    base += "-qrb";
+    if (!options.own) {
+        extra.ownWhereMissing = askOwnLocators(options);
+    }
+    std::string where = folder;
+    extra.textName = where + base + ".txt";
+    extra.textFile = qrb::score::openOutputFile(extra.textName);
+    const bool refused = extra.textFile == nullptr;
+    if (refused) {
+        const std::string documents = qrb::score::documentsFolder();
+        const std::string separator(1, qrb::score::folderSeparators().front());
+        where = documents + separator + "QRB-Punkte" + separator;
+        extra.textName = where + base + ".txt";
+        if (documents.empty() || !qrb::score::makeFolder(where) ||
+            (extra.textFile = qrb::score::openOutputFile(extra.textName)) == nullptr) {
+            say(folder + base + ".txt: nicht geschrieben: " + std::strerror(errno));
+            return closeOnKey(kExitRead);
+        }
+    }
+    extra.csvName = where + base + ".csv";
+    extra.csvFile = qrb::score::openOutputFile(extra.csvName);
+    if (extra.csvFile == nullptr) {
+        say(extra.csvName + ": nicht geschrieben: " + std::strerror(errno));
+    }
+    options.xlsx = where + base + ".xlsx";
+    options.map = where + base + ".svg";
+    int status = runCommand(options, program, extra, written);
+    for (std::FILE* file : {extra.textFile, extra.csvFile}) {
+        if (file != nullptr && std::fclose(file) != 0) {
+            say((file == extra.textFile ? extra.textName : extra.csvName) +
+                ": nicht geschrieben: " + std::strerror(errno));
+            (file == extra.textFile ? written.text : written.csv) = false;
+            status = kExitRead;
+        }
+    }
+
+    // The folders named without the separator at their end.
+    const auto named = [](const std::string& name) { return name.substr(0, name.size() - 1); };
+    std::fputs("\n", stdout);
+    if (refused) {
+        std::printf("In %s lässt sich nicht schreiben.\n"
+                    "Die Auswertung steht deshalb in Dokumente\\QRB-Punkte (%s):\n",
+                    named(folder).c_str(), named(where).c_str());
+    } else {
+        std::printf("Die Auswertung steht in %s:\n", named(where).c_str());
+    }
+    for (const auto& [done, ending] : {std::pair{written.text, ".txt"},
+                                       {written.csv, ".csv"},
+                                       {written.xlsx, ".xlsx"},
+                                       {written.map, ".svg"}}) {
+        if (done) {
+            std::printf("  %s%s\n", base.c_str(), ending);
+        }
+    }
+    return closeOnKey(status);
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qrb::score::CommandLine commandLine(argc, argv);
+    if (qrb::score::consoleOfItsOwn()) {
+        return explorerCase(commandLine);
+    }
+    Options options;
+    if (const std::optional<int> done =
+            parseArguments(commandLine.argc(), commandLine.argv(), options)) {
+        return *done;
+    }
+    Written written;
+    return runCommand(options, commandLine.argv()[0], ExtraOutputs(), written);
 }

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -105,6 +106,39 @@ private:
     std::FILE* file_;
     int error_ = 0;
 };
+
+// A file opened for writing by its UTF-8 name, emptied if it was there; null
+// (errno set) when it cannot be.
+std::FILE* openOutputFile(const std::string& name);
+
+// The full name of a file (UTF-8), so that the user can find it; the name
+// as it is when there is none.
+std::string fullName(const std::string& name);
+
+// The characters that end a folder's part in a file's name.
+std::string_view folderSeparators();
+
+// Makes the folder (UTF-8 name) unless it is there. False (errno set) when
+// it cannot.
+bool makeFolder(const std::string& name);
+
+// The Explorer case: qrb-score.exe double-clicked, or logs dropped on it.
+// Its console is its own (no other program is attached to it) and standard
+// input and output are that console, which closes when the program ends.
+// Never so on POSIX. QRB_SCORE_OWN_CONSOLE=1 lets the tests take the
+// program's pipes for such a console.
+bool consoleOfItsOwn();
+
+// A line typed into the console, UTF-8 without its line end; nothing at the
+// end of the input.
+std::optional<std::string> readLine();
+
+// Waits until a key is pressed in the console; at the end of the input, not
+// at all.
+void waitForKey();
+
+// The user's Documents folder (UTF-8), empty when unknown.
+std::string documentsFolder();
 
 // Scratch files in the system's folder for temporary files, each without a
 // name in it from the start (or from a moment after), so that nothing is

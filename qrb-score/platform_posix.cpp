@@ -129,4 +129,55 @@ bool stderrIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
 }
 
+std::FILE* openOutputFile(const std::string& name) {
+    return std::fopen(name.c_str(), "wb");
+}
+
+std::string fullName(const std::string& name) {
+    char* real = ::realpath(name.c_str(), nullptr);
+    if (real == nullptr) {
+        return name;
+    }
+    std::string full(real);
+    std::free(real); // NOLINT(cppcoreguidelines-no-malloc): realpath's own allocation
+    return full;
+}
+
+std::string_view folderSeparators() {
+    return "/";
+}
+
+bool makeFolder(const std::string& name) {
+    return ::mkdir(name.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+// A terminal stays open when a program ends: there is no Explorer case, and
+// the functions below only read standard input.
+bool consoleOfItsOwn() {
+    return false;
+}
+
+std::optional<std::string> readLine() {
+    std::string line;
+    int c = 0;
+    while ((c = std::getchar()) != EOF && c != '\n') {
+        line += static_cast<char>(c);
+    }
+    if (c == EOF && line.empty()) {
+        return std::nullopt;
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return line;
+}
+
+void waitForKey() {
+    readLine();
+}
+
+std::string documentsFolder() {
+    return {};
+}
+
 } // namespace qrb::score

@@ -11,8 +11,12 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <io.h>
+#include <knownfolders.h>
+#include <optional>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <string>
+#include <string_view>
 #include <sys/stat.h>
 
 namespace qrb::score {
@@ -187,6 +191,135 @@ long long readFd(int fd, char* into, std::size_t size) {
         got = _read(fd, into, chunk);
     } while (got < 0 && errno == EINTR);
     return got;
+}
+
+std::FILE* openOutputFile(const std::string& name) {
+    const std::wstring wide = toWide(name);
+    if (wide.empty()) {
+        errno = ENOENT; // no file can have a name that is not valid UTF-8
+        return nullptr;
+    }
+    return _wfopen(wide.c_str(), L"wb");
+}
+
+std::string fullName(const std::string& name) {
+    const std::wstring wide = toWide(name);
+    const DWORD size = wide.empty() ? 0 : GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (size == 0) {
+        return name;
+    }
+    std::wstring full(size, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size) {
+        return name;
+    }
+    full.resize(length);
+    return toUtf8(full.c_str());
+}
+
+std::string_view folderSeparators() {
+    return "\\/";
+}
+
+bool makeFolder(const std::string& name) {
+    const std::wstring wide = toWide(name);
+    if (wide.empty()) {
+        errno = ENOENT;
+        return false;
+    }
+    if (CreateDirectoryW(wide.c_str(), nullptr) != 0 || GetLastError() == ERROR_ALREADY_EXISTS) {
+        return true;
+    }
+    errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : ENOENT;
+    return false;
+}
+
+namespace {
+
+bool isConsole(DWORD which) {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(which), &mode) != 0;
+}
+
+} // namespace
+
+bool consoleOfItsOwn() {
+    if (const wchar_t* forced = _wgetenv(L"QRB_SCORE_OWN_CONSOLE");
+        forced != nullptr && std::wstring_view(forced) == L"1") {
+        return true;
+    }
+    // A command prompt is attached to its console as well.
+    DWORD processes[2] = {};
+    return GetConsoleProcessList(processes, 2) == 1 && isConsole(STD_INPUT_HANDLE) &&
+           isConsole(STD_OUTPUT_HANDLE);
+}
+
+std::optional<std::string> readLine() {
+    std::fflush(stdout);
+    if (!isConsole(STD_INPUT_HANDLE)) {
+        std::string line;
+        int c = 0;
+        while ((c = std::getchar()) != EOF && c != '\n') {
+            line += static_cast<char>(c);
+        }
+        if (c == EOF && line.empty()) {
+            return std::nullopt;
+        }
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        return line;
+    }
+    // The console's own line editing, in UTF-16 whatever its code page.
+    std::wstring line;
+    wchar_t chunk[256];
+    for (;;) {
+        DWORD got = 0;
+        if (ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), chunk, 256, &got, nullptr) == 0 ||
+            got == 0) {
+            if (line.empty()) {
+                return std::nullopt;
+            }
+            break;
+        }
+        line.append(chunk, got);
+        if (line.back() == L'\n') {
+            break;
+        }
+    }
+    while (!line.empty() && (line.back() == L'\n' || line.back() == L'\r')) {
+        line.pop_back();
+    }
+    return toUtf8(line.c_str());
+}
+
+void waitForKey() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    if (!isConsole(STD_INPUT_HANDLE)) {
+        readLine();
+        return;
+    }
+    // Any key, not only Enter; what was typed before does not count.
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    FlushConsoleInputBuffer(input);
+    INPUT_RECORD event{};
+    DWORD got = 0;
+    while (ReadConsoleInputW(input, &event, 1, &got) != 0 && got == 1) {
+        if (event.EventType == KEY_EVENT && event.Event.KeyEvent.bKeyDown != 0) {
+            return;
+        }
+    }
+}
+
+std::string documentsFolder() {
+    PWSTR path = nullptr;
+    std::string folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, KF_FLAG_CREATE, nullptr, &path))) {
+        folder = toUtf8(path);
+    }
+    CoTaskMemFree(path);
+    return folder;
 }
 
 bool stderrIsTerminal() {

@@ -31,10 +31,14 @@ std::string writeMapFile(const map::MapInput& in, const std::string& path, char*
 // Empty where --pdf is offered; otherwise the one line that says it is not.
 std::string_view pdfUnavailable();
 
-// Empty where --map is offered; otherwise the one line that says it is not.
-std::string_view mapUnavailable();
+// Empty where a map file of this name may be asked for; otherwise the one
+// line that says which the platform writes. (Where it is empty, a name of no
+// known type is refused by writeMapFile.)
+std::string mapFileUnavailable(const std::string& path);
 
-// Empty where --xlsx is offered; otherwise the one line that says it is not.
-std::string_view xlsxUnavailable();
+// The outputs this platform offers, as the usage line names them (without
+// the last line's start) and as --help explains them.
+std::string_view usageOutputs();
+std::string_view helpOutputs();
 
 } // namespace qrb::score

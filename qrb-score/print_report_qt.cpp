@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 
@@ -73,12 +74,23 @@ bool endsWithSvg(const std::string& path) {
 
 } // namespace
 
-std::string_view mapUnavailable() {
+std::string mapFileUnavailable(const std::string& /*path*/) {
     return {};
 }
 
-std::string_view xlsxUnavailable() {
-    return {};
+std::string_view usageOutputs() {
+    return "[--print | --pdf DATEI] [--xlsx DATEI]\n"
+           "                 [--map DATEI|page]";
+}
+
+std::string_view helpOutputs() {
+    return "  --print            das Protokoll auf dem Standarddrucker ausgeben\n"
+           "  --pdf DATEI        das Protokoll als PDF in DATEI schreiben\n"
+           "  --xlsx DATEI       zusätzlich eine Arbeitsmappe (Tabellenblätter\n"
+           "                     \"Verbindungen\" und \"Übersicht\") in DATEI schreiben\n"
+           "  --map DATEI        zusätzlich eine Karte der gewerteten Quadrate in DATEI\n"
+           "                     schreiben, SVG (.svg) oder PNG (.png) nach der Endung\n"
+           "  --map=page         die Karte als erste Seite von --print oder --pdf\n";
 }
 
 std::string writeMapFile(const map::MapInput& in, const std::string& path, char* program) {
@@ -107,7 +119,12 @@ int printReport(const std::vector<std::u16string>& text, const std::u16string& t
             qrb::map::drawOnPage(painter, QRectF(area), in);
         });
     }
-    return printer.print(report::reportPrintJob(text)).accepted ? 0 : 1;
+    const PrintOutcome outcome = printer.print(report::reportPrintJob(text));
+    if (outcome.accepted) {
+        return 0;
+    }
+    std::fprintf(stderr, "qrb-score: %s\n", printFailureMessage(outcome).c_str());
+    return 1;
 }
 
 std::string_view pdfUnavailable() {

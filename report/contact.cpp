@@ -192,6 +192,11 @@ bool ContactScorer::setOwnLocator(std::string_view text) {
     return ownOf(ownText_).verdict == LogLocator::Verdict::Square;
 }
 
+bool ContactScorer::setOwnLocatorWhereMissing(std::string_view text) {
+    missingOwnText_ = trimmedBlanks(text);
+    return ownOf(missingOwnText_).verdict == LogLocator::Verdict::Square;
+}
+
 const LogLocator& ContactScorer::ownOf(std::string_view text) {
     if (!haveLastOwn_ || text != lastOwnText_) {
         lastOwnText_ = text;
@@ -207,7 +212,10 @@ void ContactScorer::score(const logbook::Record& record, logbook::Format format,
     out.pkt = 0;
     out.mul = 0;
     out.qrb = 0;
-    const std::string_view ownText = ownGiven_ ? ownText_ : trimmedBlanks(record.ownLocator);
+    std::string_view ownText = ownGiven_ ? ownText_ : trimmedBlanks(record.ownLocator);
+    if (ownText.empty()) {
+        ownText = missingOwnText_;
+    }
     const std::string_view foreignText = trimmedBlanks(record.locator);
     out.band = bandOf(record, format);
     // A skipped contact shows the texts the file (or --own) held; a scored

@@ -60,6 +60,10 @@ public:
     // The own locator for every contact, in place of the file's. False when
     // it is not a square the window would accept.
     bool setOwnLocator(std::string_view text);
+    // The own locator for the contacts whose file gives none; the file's
+    // stays where it gives one, and setOwnLocator() beats both. An empty text
+    // takes it back. False when it is not a square the window would accept.
+    bool setOwnLocatorWhereMissing(std::string_view text);
 
     void score(const logbook::Record& record, logbook::Format format, ContactScore& out);
 
@@ -76,7 +80,8 @@ private:
     std::string lastPointsOwn_; // the own square asked last, and its points
     std::vector<std::int8_t>* lastPoints_ = nullptr;
     bool ownGiven_ = false;
-    std::string ownText_; // --own, trimmed
+    std::string ownText_;        // --own, trimmed
+    std::string missingOwnText_; // for contacts without one, trimmed
     // The last own locator judged: it seldom changes within a log.
     std::string lastOwnText_;
     LogLocator lastOwn_;

@@ -18,6 +18,8 @@ packages=(
   groff-base man-db python3-debian
   weston qt6-wayland
   g++-mingw-w64-x86-64 wine wine64 nsis zip ghostscript
+  # zlib for the Windows build's libxlsxwriter, linked statically
+  libz-mingw-w64-dev
   # the page: the WebAssembly toolchain, the font subsets, the browser its tests drive
   wasi-libc libc++-14-dev-wasm32 libclang-rt-14-dev-wasm32 lld-14 fonttools
   chromium nlohmann-json3-dev
@@ -35,8 +37,8 @@ if [[ $(id -u) -ne 0 ]]; then
   sudo=(sudo)
 fi
 
-# The Windows build compiles expat from Debian's own source package
-# (apt-get source expat), which needs a deb-src entry for this machine's suite.
+# The Windows build compiles expat and libxlsxwriter from Debian's own source packages
+# (apt-get source), which needs a deb-src entry for this machine's suite.
 # Added once, from the mirror the binary packages come from.
 deb822_lists=()
 oneline_lists=()

@@ -21,6 +21,14 @@ inline constexpr std::uint32_t kLightRed = 0xC0C0FF;   // an input in error
 inline constexpr std::uint32_t kWhite = 0xFFFFFF;
 inline constexpr std::uint32_t kLightYellow = 0xC0FFFF;
 
+// The classic form's own drawing, for a view that draws buttons and the frame
+// itself: bevels of light, shadow and dark shadow edges around the grey face,
+// and the captions of controls that are switched off.
+inline constexpr std::uint32_t kEdgeLight = 0xFFFFFF;
+inline constexpr std::uint32_t kEdgeShadow = 0x808080;
+inline constexpr std::uint32_t kEdgeDarkShadow = 0x404040;
+inline constexpr std::uint32_t kGreyedText = 0x808080;
+
 enum class Kind : std::uint8_t {
     Label,
     CommandButton,
@@ -101,8 +109,11 @@ struct Control {
     bool visible;
     std::optional<Id> parent;       // none: the window
     std::u16string_view accessible; // the name a screen reader announces
-    // Labels: the caption may widen its label up to this left edge (twips) of
-    // the next control; 0 for other kinds.
+    // Labels: the free room (twips) a caption may take where its font needs
+    // more than the label's width: to the right up to roomTo, the left edge of
+    // the next control, and, where that is not enough, to the left back to
+    // roomFrom, the free margin's edge. 0 for other kinds.
+    int roomFrom;
     int roomTo;
     // Labels: the width (twips) the caption needs in the fonts that stand in
     // for Arial on a system without it (Liberation Sans), within roomTo; the
@@ -115,6 +126,12 @@ struct Control {
 constexpr bool takesFocus(Kind kind) {
     return kind == Kind::CommandButton || kind == Kind::List || kind == Kind::TextField ||
            kind == Kind::DisplayField || kind == Kind::OptionButton;
+}
+
+// Display fields (SU, PANZ) show their numbers centred; every other field and
+// label begins at the left.
+constexpr bool centred(Kind kind) {
+    return kind == Kind::DisplayField;
 }
 
 struct Line {
@@ -153,5 +170,34 @@ const Line* findLine(std::string_view name);
 // The place of a control in the window's coordinates (a child of the frame
 // is moved by the frame's place).
 Rect placeInWindow(Id id);
+
+// The controls that take focus, in the order Tab moves through them (rising
+// tab index). Tab skips the ones that are switched off or hidden
+// (WindowSession::nextInChain).
+std::span<const Id> tabChain();
+
+// The controls that lie above an earlier control they overlap: the log over
+// its header, the QTH help over the log, the band buttons over their frame.
+// A view lifts each to the top, in this order, once all are made; every
+// other control keeps the order of the window.
+std::span<const Id> raised();
+
+// Twips to whole pixels at `dpi` (96 at 100 %), rounded to the nearest.
+int pixels(int twips, int dpi);
+
+// The height in whole pixels of a font of `points` at `dpi`, for a view whose
+// fonts come only in whole pixels: never more than the points ask for, so
+// that no caption comes out wider than laid out (8.25 pt at 120 dpi is
+// 13.75 pixels: 13).
+int fontPixels(double points, int dpi);
+
+// Where a label stands, in pixels of the window at `dpi`, when its caption
+// needs `need` pixels in the view's font (its margins included): as laid out
+// where that holds the caption; otherwise wider to the right up to roomTo,
+// and where that is still too narrow also moved to the left, up to roomFrom.
+// A caption is thus never cut and never wraps, and keeps its left edge
+// wherever the room to its right allows. Only a caption wider than all the
+// room is cut, at roomTo. Other controls are placed as laid out.
+Rect labelPixels(Id label, int need, int dpi);
 
 } // namespace qrb::layout

@@ -61,6 +61,21 @@ void removeSelection(std::u16string& text, Caret& caret) {
 
 } // namespace
 
+KeyRoute routeKey(char16_t code) {
+    if (deliversCharacter(code)) {
+        return KeyRoute::Session;
+    }
+    return code < u' ' ? KeyRoute::Field : KeyRoute::Dropped;
+}
+
+std::u16string printFailureNote(const PrintOutcome& outcome) {
+    std::u16string note = u"Nicht gedruckt";
+    if (const std::u16string reason = printFailureReason(outcome); !reason.empty()) {
+        note += u": " + reason;
+    }
+    return note;
+}
+
 void Changes::merge(const Changes& later) {
     for (std::size_t i = 0; i < layout::kControlCount; ++i) {
         controls[i] = controls[i] || later.controls[i];
@@ -164,34 +179,24 @@ Changes WindowSession::take() {
 }
 
 std::optional<Id> WindowSession::nextInChain(std::optional<Id> from, bool backwards) const {
-    std::vector<const layout::Control*> chain;
-    for (const layout::Control& c : layout::controls()) {
-        if (layout::takesFocus(c.kind)) {
-            chain.push_back(&c);
-        }
-    }
-    std::stable_sort(chain.begin(), chain.end(),
-                     [](const layout::Control* a, const layout::Control* b) {
-                         return a->tabIndex < b->tabIndex;
-                     });
+    const std::span<const Id> chain = layout::tabChain();
     const auto n = static_cast<std::ptrdiff_t>(chain.size());
     std::ptrdiff_t at = backwards ? 0 : -1;
     if (from) {
-        const auto it = std::find_if(chain.begin(), chain.end(),
-                                     [&](const layout::Control* c) { return c->id == *from; });
+        const auto it = std::find(chain.begin(), chain.end(), *from);
         if (it != chain.end()) {
             at = it - chain.begin();
         }
     }
     for (std::ptrdiff_t step = 1; step <= n; ++step) {
         const std::ptrdiff_t i = ((backwards ? at - step : at + step) % n + n) % n;
-        const layout::Control* c = chain[static_cast<std::size_t>(i)];
-        if (from && c->id == *from) {
+        const Id id = chain[static_cast<std::size_t>(i)];
+        if (from && id == *from) {
             break;
         }
-        const ControlState& s = state(c->id);
+        const ControlState& s = state(id);
         if (s.enabled && s.visible) {
-            return c->id;
+            return id;
         }
     }
     return std::nullopt;
@@ -225,7 +230,7 @@ Changes WindowSession::key(Id field, char16_t code, const Caret& caret) {
     } else if (field != Id::LOC1) {
         return take();
     }
-    if (!ended_ && deliversCharacter(code)) {
+    if (!ended_ && routeKey(code) == KeyRoute::Session) {
         ControlState& s = controls_[layout::index(field)];
         s.caret = clamped(caret, s.text);
         onKey(entry, code);

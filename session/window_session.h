@@ -18,6 +18,27 @@
 
 namespace qrb {
 
+// What becomes of a character code that a key brings to an entry field
+// (LOC1, LOC2, QTH2). Every view asks this before the field sees the key.
+enum class KeyRoute : std::uint8_t {
+    // WindowSession::key takes it, and the field does not: printable
+    // characters, Backspace (8) and Enter (13).
+    Session,
+    // The field's own editing, never inserted as a character: the other
+    // control codes below 32 (Tab, Escape, the Ctrl+letter shortcuts that
+    // copy, cut and paste).
+    Field,
+    // Nothing happens: DEL (127) and the C1 controls (0x80 to 0x9F). A view
+    // whose toolkit brings DEL with a key of its own (the Delete key) leaves
+    // that key to the field's editing, which never inserts it.
+    Dropped,
+};
+KeyRoute routeKey(char16_t code);
+
+// The note a view shows beside DRU when a print job failed: "Nicht gedruckt",
+// then ": " and the reason when the printer gave one.
+std::u16string printFailureNote(const PrintOutcome& outcome);
+
 // State that every handler of the window shares, alive for the whole run.
 struct SharedState {
     std::int16_t FEHLER = 0;      // 1 after a failed check or an out-of-range lookup
@@ -78,10 +99,10 @@ public:
     // The start sequence of the program, once, after the window is shown.
     Changes start();
 
-    // A key that delivers a character (printable, Backspace 8, Enter 13)
-    // reached the text field `field`, before the field inserted it; `caret`
-    // is the field's cursor and selection at that moment. The session inserts
-    // it itself.
+    // A key that delivers a character the session takes (routeKey: printable,
+    // Backspace 8, Enter 13) reached the text field `field`, before the field
+    // inserted it; `caret` is the field's cursor and selection at that moment.
+    // The session inserts it itself; other codes change nothing.
     Changes key(Id field, char16_t code, const Caret& caret);
     // The same, with the cursor and selection the session keeps for the field.
     Changes key(Id field, char16_t code);
@@ -115,7 +136,8 @@ public:
     std::int64_t sum() const { return sum_; }
 
     // The control that takes focus that follows (precedes) `from` in the Tab
-    // chain, skipping disabled and hidden ones; none when there is none.
+    // chain (layout::tabChain), skipping disabled and hidden ones; none when
+    // there is none.
     std::optional<Id> nextInChain(std::optional<Id> from, bool backwards = false) const;
 
 private:

@@ -4,7 +4,6 @@
 #include "output/page_layout.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QFont>
 #include <QFontMetrics>
 #include <QLocale>
@@ -17,7 +16,6 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <cups/cups.h>
 #include <dlfcn.h>
 #include <mutex>
@@ -43,6 +41,11 @@ constexpr std::chrono::seconds kGraceTime{2};
 
 QString fromView(std::u16string_view text) {
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+qrb::PrintOutcome failed(qrb::PrintError why, const QString& subject = {},
+                         const QString& detail = {}) {
+    return {false, {why, subject.toStdU16String(), detail.toStdU16String()}};
 }
 
 // The print server's client library, loaded on the first print only: linked
@@ -125,12 +128,12 @@ Server printServer(const CupsLibrary& cups) {
     return {cups.server(), cups.port(), cups.encryption()};
 }
 
-QString unreachable(const Server& server) {
-    return QStringLiteral("der Druckserver %1 ist nicht erreichbar").arg(server.name());
+qrb::PrintOutcome unreachable(const Server& server) {
+    return failed(qrb::PrintError::ServerUnreachable, server.name());
 }
 
-QString noAnswer(const Server& server) {
-    return QStringLiteral("der Druckserver %1 antwortet nicht").arg(server.name());
+qrb::PrintOutcome noAnswer(const Server& server) {
+    return failed(qrb::PrintError::ServerSilent, server.name());
 }
 
 // Nobody listens at a local socket that does not exist: known at once,
@@ -217,11 +220,6 @@ QPageSize localPaper() {
                          : QPageSize::A4);
 }
 
-struct Outcome {
-    bool printed = false;
-    QString reason;
-};
-
 // The time the print server has for one job; the client library asks at
 // every pause whether to wait on.
 struct Deadline {
@@ -251,8 +249,8 @@ struct DestFree {
 // Hands the document to the print server's default destination as one job,
 // on a connection of its own whose every wait ends with the deadline. Runs on
 // the job's own thread.
-Outcome submit(const CupsLibrary& cups, const Server& server, const QByteArray& pdf,
-               const std::atomic<bool>& cancelled) {
+qrb::PrintOutcome submit(const CupsLibrary& cups, const Server& server, const QByteArray& pdf,
+                         const std::atomic<bool>& cancelled) {
     Deadline deadline{Clock::now() + kAnswerTime, &cancelled};
     const auto connectMs =
         std::chrono::duration_cast<std::chrono::milliseconds>(kAnswerTime).count();
@@ -261,48 +259,47 @@ Outcome submit(const CupsLibrary& cups, const Server& server, const QByteArray& 
                      static_cast<int>(connectMs), nullptr),
         HttpClose{&cups});
     if (!http) {
-        return {false, unreachable(server)};
+        return unreachable(server);
     }
     cups.setTimeout(http.get(), kPollSeconds, waitOn, &deadline);
-    auto refused = [&](const QString& what) {
+    auto refused = [&](qrb::PrintError why, const QString& printer = {}) {
         if (deadline.passed) {
-            return Outcome{false, noAnswer(server)};
+            return noAnswer(server);
         }
-        return Outcome{false, what + QStringLiteral(": ") +
-                                  QString::fromLocal8Bit(cups.lastErrorString())};
+        return failed(why, printer, QString::fromLocal8Bit(cups.lastErrorString()));
     };
 
     const std::unique_ptr<cups_dest_t, DestFree> destination(
         cups.getNamedDest(http.get(), nullptr, nullptr), DestFree{&cups});
     if (!destination) {
         if (deadline.passed) {
-            return {false, noAnswer(server)};
+            return noAnswer(server);
         }
         const ipp_status_t status = cups.lastError();
         if (status == IPP_STATUS_OK || status == IPP_STATUS_ERROR_NOT_FOUND) {
-            return {false, QStringLiteral("kein Standarddrucker eingerichtet")};
+            return failed(qrb::PrintError::NoDefaultPrinter);
         }
-        return refused(QStringLiteral("kein Standarddrucker"));
+        return refused(qrb::PrintError::DefaultPrinterUnknown);
     }
     const char* name = destination->name;
     const QString printer = QString::fromLocal8Bit(name);
-    const QString notTaken = QStringLiteral("%1 nimmt den Auftrag nicht an").arg(printer);
+    const auto notTaken = qrb::PrintError::NotTaken;
 
     const int job = cups.createJob(http.get(), name, "QRB-Punkte", destination->num_options,
                                    destination->options);
     if (job == 0) {
-        return refused(notTaken);
+        return refused(notTaken, printer);
     }
     if (cups.startDocument(http.get(), name, job, "QRB-Punkte", CUPS_FORMAT_PDF, 1) !=
             HTTP_STATUS_CONTINUE ||
         cups.writeRequestData(http.get(), pdf.constData(), static_cast<size_t>(pdf.size())) !=
             HTTP_STATUS_CONTINUE) {
-        return refused(notTaken);
+        return refused(notTaken, printer);
     }
     if (cups.finishDocument(http.get(), name) > IPP_STATUS_OK_EVENTS_COMPLETE) {
-        return refused(notTaken);
+        return refused(notTaken, printer);
     }
-    return {true, {}};
+    return {};
 }
 
 } // namespace
@@ -314,14 +311,14 @@ struct QtPrinter::Job {
     std::mutex mutex;
     std::condition_variable done;
     bool settled = false;
-    Outcome outcome;
+    qrb::PrintOutcome outcome;
     // Told of the outcome on its own thread; cleared when it goes away.
     QtPrinter* receiver = nullptr;
     std::atomic<bool> cancelled{false};
     Server server;
 
     // From the job's thread.
-    void finish(const Outcome& result, const std::shared_ptr<Job>& self) {
+    void finish(const qrb::PrintOutcome& result, const std::shared_ptr<Job>& self) {
         const std::lock_guard lock(mutex);
         if (settled) {
             return;
@@ -361,22 +358,8 @@ QtPrinter::~QtPrinter() {
     }
 }
 
-void QtPrinter::printForWindow(std::u16string_view program) {
+void QtPrinter::printForWindow() {
     background_ = true;
-    programName_ = fromView(program);
-}
-
-qrb::PrintOutcome QtPrinter::fail(const QString& reason) {
-    QString program = programName_;
-    if (program.isEmpty()) {
-        program = QCoreApplication::applicationName();
-    }
-    if (program.isEmpty()) {
-        program = QStringLiteral("qrb-punkte");
-    }
-    std::fprintf(stderr, "%s: nicht gedruckt: %s\n", qPrintable(program), qPrintable(reason));
-    std::fflush(stderr);
-    return {false, reason.toStdU16String()};
 }
 
 // The PDF into the output file, whole or not at all.
@@ -385,11 +368,7 @@ qrb::PrintOutcome QtPrinter::writeFile(const QByteArray& pdf) {
     if (file.open(QIODevice::WriteOnly) && file.write(pdf) == pdf.size() && file.commit()) {
         return {};
     }
-    QString program = programName_.isEmpty() ? QCoreApplication::applicationName() : programName_;
-    std::fprintf(stderr, "%s: nicht geschrieben: %s: %s\n", qPrintable(program),
-                 qPrintable(outputFile_), qPrintable(file.errorString()));
-    std::fflush(stderr);
-    return {false, file.errorString().toStdU16String()};
+    return failed(qrb::PrintError::FileNotWritten, outputFile_, file.errorString());
 }
 
 qrb::PrintOutcome QtPrinter::print(const qrb::PrintJob& printJob) {
@@ -410,19 +389,19 @@ qrb::PrintOutcome QtPrinter::print(const qrb::PrintJob& printJob) {
             QPdfWriter writer(&buffer);
             describe(writer, QPageSize(QPageSize::A4));
             if (!render(writer, face, points, lines, title_, front_)) {
-                return fail(QStringLiteral("%1 ließ sich nicht aufbereiten").arg(outputFile_));
+                return failed(qrb::PrintError::FileNotLaidOut, outputFile_);
             }
         }
         return writeFile(pdf);
     }
     const CupsLibrary* cups = cupsLibrary();
     if (cups == nullptr) {
-        return fail(QStringLiteral("die CUPS-Bibliothek (libcups.so.2) fehlt"));
+        return failed(qrb::PrintError::NoPrintLibrary);
     }
     auto job = std::make_shared<Job>();
     job->server = printServer(*cups);
     if (surelyAbsent(job->server)) {
-        return fail(unreachable(job->server));
+        return unreachable(job->server);
     }
     QByteArray pdf;
     {
@@ -431,7 +410,7 @@ qrb::PrintOutcome QtPrinter::print(const qrb::PrintJob& printJob) {
         QPdfWriter writer(&buffer);
         describe(writer, localPaper());
         if (!render(writer, face, points, lines, title_, front_)) {
-            return fail(QStringLiteral("der Druckauftrag ließ sich nicht aufbereiten"));
+            return failed(qrb::PrintError::NotLaidOut);
         }
     }
 
@@ -451,14 +430,9 @@ qrb::PrintOutcome QtPrinter::print(const qrb::PrintJob& printJob) {
     if (!job->done.wait_for(lock, kAnswerTime + kGraceTime, [&job] { return job->settled; })) {
         lock.unlock();
         job->abandon();
-        return fail(noAnswer(job->server));
+        return noAnswer(job->server);
     }
-    const Outcome outcome = job->outcome;
-    lock.unlock();
-    if (!outcome.printed) {
-        return fail(outcome.reason);
-    }
-    return {};
+    return job->outcome;
 }
 
 void QtPrinter::settle(const std::shared_ptr<Job>& job) {
@@ -467,8 +441,8 @@ void QtPrinter::settle(const std::shared_ptr<Job>& job) {
         return;
     }
     pending_.erase(found);
-    if (!job->outcome.printed) {
-        reportLaterFailure(fail(job->outcome.reason).reason);
+    if (!job->outcome.accepted) {
+        reportLaterFailure(job->outcome);
     }
 }
 
@@ -479,5 +453,5 @@ void QtPrinter::giveUp(const std::shared_ptr<Job>& job) {
         return;
     }
     pending_.erase(std::remove(pending_.begin(), pending_.end(), job), pending_.end());
-    reportLaterFailure(fail(noAnswer(job->server)).reason);
+    reportLaterFailure(noAnswer(job->server));
 }

@@ -16,9 +16,8 @@
 // printed as one job when the document ends: the pages are laid out into a
 // PDF on the calling thread, and the print server is asked on a thread of its
 // own, so that a server that never answers is given up after a few seconds.
-// Every failure is one line on standard error, "<program>: nicht gedruckt:
-// <reason>", and is the outcome of print() or, found later in the
-// background, goes to the printer's listener.
+// Every failure is the outcome of print() or, found later in the background,
+// goes to the printer's listener; it is the program's to say.
 class QPainter;
 
 class QtPrinter : public QObject, public qrb::Printer {
@@ -34,13 +33,12 @@ public:
     // accepted only when it took it. In the background (below) it returns
     // once the job is on its way, and fails only for a failure known at once.
     qrb::PrintOutcome print(const qrb::PrintJob& job) override;
-    // In the background, with that program name (below).
-    void printForWindow(std::u16string_view program) override;
+    // In the background (below).
+    void printForWindow() override;
 
     // Lays the pages out into this PDF file instead of sending them to the
     // printer (an empty name prints again). A file that cannot be written is
-    // one line on standard error, "<program>: nicht geschrieben: <file>:
-    // <reason>".
+    // the outcome PrintError::FileNotWritten.
     void setOutputFile(const QString& path) { outputFile_ = path; }
 
     // A report of many pages: this title on top of every page and "Seite N
@@ -59,14 +57,9 @@ public:
     // object's thread.
     void setInBackground(bool on) { background_ = on; }
 
-    // The name at the start of each line on standard error; without one the
-    // application's name.
-    void setProgramName(const QString& name) { programName_ = name; }
-
 private:
     struct Job;
 
-    qrb::PrintOutcome fail(const QString& reason);
     qrb::PrintOutcome writeFile(const QByteArray& pdf);
     void settle(const std::shared_ptr<Job>& job);
     void giveUp(const std::shared_ptr<Job>& job);
@@ -74,7 +67,6 @@ private:
     QString outputFile_;
     QString title_;
     FrontPage front_;
-    QString programName_;
     bool background_ = false;
     // Jobs handed to the print server whose outcome is still to come.
     std::vector<std::shared_ptr<Job>> pending_;

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
-#include <cstdio>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -24,22 +23,9 @@ std::wstring wide(std::u16string_view text) {
     return {text.begin(), text.end()};
 }
 
-std::string utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                        nullptr, nullptr);
-    return out;
+PrintOutcome failed(PrintError why, const std::wstring& subject = {}) {
+    return {false, {why, std::u16string(subject.begin(), subject.end()), {}}};
 }
-
-struct Outcome {
-    bool printed = false;
-    std::string reason;
-};
 
 struct DcDeleter {
     void operator()(HDC dc) const { DeleteDC(dc); }
@@ -82,21 +68,21 @@ std::wstring defaultPrinter() {
 
 // The whole job, on its own thread: opens the default printer, lays the lines
 // out page by page and hands the document to the spooler.
-Outcome printDocument(const std::wstring& face, double points,
-                      const std::vector<std::u16string>& given, const std::u16string& title) {
+PrintOutcome printDocument(const std::wstring& face, double points,
+                           const std::vector<std::u16string>& given, const std::u16string& title,
+                           const WinPrinter::FrontPage& front) {
     const std::wstring printer = defaultPrinter();
     if (printer.empty()) {
-        return {false, "kein Standarddrucker eingerichtet"};
+        return failed(PrintError::NoDefaultPrinter);
     }
-    const std::string name = utf8(printer);
     const Dc dc(CreateDCW(L"WINSPOOL", printer.c_str(), nullptr, nullptr));
     if (!dc) {
-        return {false, "der Drucker " + name + " lässt sich nicht öffnen"};
+        return failed(PrintError::PrinterNotOpened, printer);
     }
     const int dpiY = GetDeviceCaps(dc.get(), LOGPIXELSY);
     const int pageHeight = GetDeviceCaps(dc.get(), VERTRES);
     if (dpiY <= 0 || pageHeight <= 0) {
-        return {false, "der Drucker " + name + " nennt keine Seitengröße"};
+        return failed(PrintError::NoPageSize, printer);
     }
     // The height of the font's em square in device pixels, as the points say.
     const int height = -static_cast<int>(points * dpiY / 72.0 + 0.5);
@@ -104,12 +90,12 @@ Outcome printDocument(const std::wstring& face, double points,
                                 OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                                 FIXED_PITCH | FF_MODERN, face.c_str()));
     if (!font) {
-        return {false, "die Schrift " + utf8(face) + " fehlt"};
+        return failed(PrintError::FontMissing, face);
     }
     SelectObject(dc.get(), font.get());
     TEXTMETRICW metrics{};
     if (GetTextMetricsW(dc.get(), &metrics) == 0) {
-        return {false, "die Schrift " + utf8(face) + " fehlt"};
+        return failed(PrintError::FontMissing, face);
     }
     // A report's pages are as long as the page holds, so that laying its
     // lines out top to bottom breaks them where the report's pages end.
@@ -130,19 +116,27 @@ Outcome printDocument(const std::wstring& face, double points,
     SetTextAlign(dc.get(), TA_LEFT | TA_BASELINE | TA_NOUPDATECP);
     SetBkMode(dc.get(), TRANSPARENT);
 
-    const std::string notTaken = name + " nimmt den Auftrag nicht an";
+    const PrintOutcome notTaken = failed(PrintError::NotTaken, printer);
     DOCINFOW document{};
     document.cbSize = sizeof(document);
     document.lpszDocName = L"QRB-Punkte";
     if (StartDocW(dc.get(), &document) <= 0) {
-        return {false, notTaken};
+        return notTaken;
     }
     const std::vector<PlacedLine> placed =
         layOutLines(lines.size(),
                     {static_cast<int>(metrics.tmAscent), static_cast<int>(metrics.tmDescent),
                      static_cast<int>(metrics.tmHeight + metrics.tmExternalLeading)},
                     pageHeight);
-    bool ok = StartPage(dc.get()) > 0;
+    bool ok = true;
+    if (front) {
+        ok = StartPage(dc.get()) > 0;
+        if (ok) {
+            front(dc.get(), RECT{0, 0, GetDeviceCaps(dc.get(), HORZRES), pageHeight});
+            ok = EndPage(dc.get()) > 0;
+        }
+    }
+    ok = ok && StartPage(dc.get()) > 0;
     int page = 0;
     for (std::size_t i = 0; ok && i < lines.size(); ++i) {
         if (placed[i].page != page) {
@@ -159,12 +153,12 @@ Outcome printDocument(const std::wstring& face, double points,
     ok = ok && EndPage(dc.get()) > 0;
     if (!ok) {
         AbortDoc(dc.get());
-        return {false, notTaken};
+        return notTaken;
     }
     if (EndDoc(dc.get()) <= 0) {
-        return {false, notTaken};
+        return notTaken;
     }
-    return {true, {}};
+    return {};
 }
 
 // One job, shared by the printer and the job's thread; the thread may outlive
@@ -173,12 +167,10 @@ struct Job {
     std::mutex mutex;
     std::condition_variable done;
     bool finished = false;
-    Outcome outcome;
+    PrintOutcome outcome;
 };
 
 } // namespace
-
-WinPrinter::WinPrinter(std::string programName) : program_(std::move(programName)) {}
 
 PrintOutcome WinPrinter::print(const PrintJob& job) {
     setFontFace(job.fontFace);
@@ -186,16 +178,7 @@ PrintOutcome WinPrinter::print(const PrintJob& job) {
     for (const std::u16string& line : job.lines) {
         printLine(line);
     }
-    if (endDocument()) {
-        return {};
-    }
-    // The reason is UTF-8; the interface speaks UTF-16.
-    const int size = MultiByteToWideChar(CP_UTF8, 0, failure_.data(),
-                                         static_cast<int>(failure_.size()), nullptr, 0);
-    std::wstring reason(static_cast<std::size_t>(std::max(size, 0)), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, failure_.data(), static_cast<int>(failure_.size()),
-                        reason.data(), size);
-    return {false, std::u16string(reason.begin(), reason.end())};
+    return endDocument();
 }
 
 void WinPrinter::setFontFace(std::u16string_view face) {
@@ -210,14 +193,7 @@ void WinPrinter::printLine(std::u16string_view line) {
     lines_.emplace_back(line);
 }
 
-void WinPrinter::fail(const std::string& reason) {
-    failure_ = reason;
-    std::fprintf(stderr, "%s: nicht gedruckt: %s\n", program_.c_str(), reason.c_str());
-    std::fflush(stderr);
-}
-
-bool WinPrinter::endDocument() {
-    failure_.clear();
+PrintOutcome WinPrinter::endDocument() {
     abandoned_ = false;
     auto job = std::make_shared<Job>();
     // The job's thread holds the loader lock while the spooler library loads,
@@ -227,8 +203,8 @@ bool WinPrinter::endDocument() {
     (void)std::chrono::steady_clock::now();
     (void)std::chrono::system_clock::now();
     std::thread([job, face = wide(face_), points = points_, lines = std::exchange(lines_, {}),
-                 title = title_] {
-        Outcome outcome = printDocument(face, points, lines, title);
+                 title = title_, front = front_] {
+        PrintOutcome outcome = printDocument(face, points, lines, title, front);
         const std::lock_guard lock(job->mutex);
         job->outcome = std::move(outcome);
         job->finished = true;
@@ -239,15 +215,9 @@ bool WinPrinter::endDocument() {
     if (!job->done.wait_for(lock, kAnswerTime, [&job] { return job->finished; })) {
         lock.unlock();
         abandoned_ = true;
-        fail("der Drucker antwortet nicht");
-        return false;
+        return failed(PrintError::PrinterSilent);
     }
-    const Outcome outcome = job->outcome;
-    lock.unlock();
-    if (!outcome.printed) {
-        fail(outcome.reason);
-    }
-    return outcome.printed;
+    return job->outcome;
 }
 
 } // namespace qrb

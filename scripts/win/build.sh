@@ -35,4 +35,4 @@ cmake --preset windows -DQRB_WINDOWS_ICON="$icon" -DQRB_COAST_ASSET="$coast" -DQ
 cmake --build --preset windows --target all package-windows
 # shellcheck source=wine_env.sh
 source "$root/scripts/win/wine_env.sh"
-wine_env_init "$root/build/windows"
+wine_env_init "$root/build/windows" prefix

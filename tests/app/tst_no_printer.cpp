@@ -4,8 +4,8 @@
 // server that takes the connection and never answers does not hold the
 // window, and a failed print is shown in a note beside DRU.
 #include "app/line_list.h"
+#include "app/program.h"
 #include "app/telvor.h"
-#include "output/qt/qt_printer.h"
 
 #include <QAbstractButton>
 #include <QLabel>
@@ -165,7 +165,7 @@ private slots:
 };
 
 void TstNoPrinter::printingWithoutPrinterChangesNothing() {
-    QtPrinter printer;
+    qrb::ProgramPrinter printer;
     Telvor window(printer);
     window.start();
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -208,7 +208,7 @@ void TstNoPrinter::failedPrintIsShownWhileWindowGoesOn() {
                                   ? silent.path()
                                   : QByteArray("/nonexistent/qrb-punkte-no-printer.sock");
     qputenv("CUPS_SERVER", socket);
-    QtPrinter real;
+    qrb::ProgramPrinter real;
     InstantPrinter instant(server == Server::Taking);
     const bool isReal = server == Server::Silent || server == Server::Absent;
     Telvor window(isReal ? static_cast<qrb::Printer&>(real) : instant);

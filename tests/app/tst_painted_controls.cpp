@@ -39,7 +39,7 @@ void TstPaintedControls::buttonShowsItsColourInEveryStyle_data() {
     QTest::addColumn<QString>("style");
     QTest::addColumn<unsigned>("bgr");
     for (const QString& style : QStyleFactory::keys()) {
-        for (const unsigned bgr : {look::kGrey, look::kLightGreen}) {
+        for (const unsigned bgr : {qrb::layout::kGrey, qrb::layout::kLightGreen}) {
             QTest::addRow("%s %06x", qPrintable(style), bgr) << style << bgr;
         }
     }
@@ -63,18 +63,18 @@ void TstPaintedControls::buttonShowsItsColourInEveryStyle() {
 void TstPaintedControls::buttonSinksWhilePressed() {
     CommandButton button(QStringLiteral("OK"));
     button.resize(40, 20);
-    look::setBackColor(&button, look::kLightGreen);
+    look::setBackColor(&button, qrb::layout::kLightGreen);
     button.setDown(true);
     QCOMPARE(pixel(button, {0, 0}), kShadow);
     QCOMPARE(pixel(button, {39, 19}), kWhite);
-    QCOMPARE(pixel(button, {4, 10}), look::fromBgr(look::kLightGreen));
+    QCOMPARE(pixel(button, {4, 10}), look::fromBgr(qrb::layout::kLightGreen));
 }
 
 void TstPaintedControls::indicatorShowsTheChoice_data() {
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<bool>("checked");
     QTest::addColumn<QColor>("centre");
-    const QColor frame = look::fromBgr(look::kLightGreen);
+    const QColor frame = look::fromBgr(qrb::layout::kLightGreen);
     QTest::newRow("can be chosen") << true << false << kWhite;
     QTest::newRow("chosen") << true << true << QColor(0, 0, 0);
     QTest::newRow("off, the frame shows through") << false << false << frame;
@@ -87,13 +87,13 @@ void TstPaintedControls::indicatorShowsTheChoice() {
     QFETCH(QColor, centre);
     BandButton button(QStringLiteral("432"));
     button.resize(45, 14);
-    look::setBackColor(&button, look::kLightGreen);
+    look::setBackColor(&button, qrb::layout::kLightGreen);
     button.setChecked(checked);
     button.setEnabled(enabled);
     // The indicator is 12 pixels wide at the left, centred in the height.
     QCOMPARE(pixel(button, {7, 7}), centre);
     // Right of the caption only the background.
-    QCOMPARE(pixel(button, {44, 7}), look::fromBgr(look::kLightGreen));
+    QCOMPARE(pixel(button, {44, 7}), look::fromBgr(qrb::layout::kLightGreen));
 }
 
 QTEST_MAIN(TstPaintedControls)

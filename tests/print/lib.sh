@@ -463,6 +463,8 @@ page_lines() {
         -v page="$page" -v problems="$PAGE_PROBLEMS" '
         function abs(v) { return v < 0 ? -v : v }
         function rnd(v) { return v < 0 ? -int(-v + 0.5) : int(v + 0.5) }
+        # Characters, not bytes: the continuation bytes of UTF-8 do not count.
+        function chars(s,   t) { t = s; gsub(/[\200-\277]/, "", t); return length(t) }
         function flush(   k, i) {
             if (!have) return
             if (printed) {
@@ -483,12 +485,12 @@ page_lines() {
             if (abs(col - rnd(col)) > 0.1)
                 printf "page %d: \"%s\" at x=%.3f is off the character grid (column %.2f)\n", page, word, wx, col >> problems
             col = rnd(col)
-            n = length(word)
+            n = chars(word)
             if (abs((wxe - wx) / pitch - n) > 0.1)
                 printf "page %d: \"%s\" is %.3f pt wide, not %d characters of %.3f pt\n", page, word, wxe - wx, n, pitch >> problems
-            if (col < length(text))
+            if (col < chars(text))
                 printf "page %d: \"%s\" at column %d overprints \"%s\"\n", page, word, col, text >> problems
-            while (length(text) < col) text = text " "
+            while (chars(text) < col) text = text " "
             text = text word
         }
         END { flush() }'

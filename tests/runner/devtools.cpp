@@ -64,9 +64,9 @@ std::string Browser::start(const std::string& program) {
     }
     // A browser that ends while a command is written must not end us.
     std::signal(SIGPIPE, SIG_IGN);
-    const char* tmp = std::getenv("TMPDIR");
+    std::error_code noTemp;
     std::string pattern =
-        std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/qrb-scenario-page-XXXXXX";
+        (std::filesystem::temp_directory_path(noTemp) / "qrb-scenario-page-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) {
         return errnoText("no profile folder");
     }

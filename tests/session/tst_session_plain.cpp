@@ -2,7 +2,9 @@
 // The window session without any toolkit: a view that applies nothing but
 // the change reports must end up showing exactly what the session holds,
 // after every step of a run through the window's paths (a contact logged,
-// entries refused, a paste, the help panel, a print). Built without Qt.
+// entries refused, a paste, the help panel, a print). And what the session
+// decides for every view: the route of a key, the note about a failed print,
+// where a label stands for its caption. Built without Qt.
 
 #include "session/layout.h"
 #include "session/window_session.h"
@@ -87,9 +89,65 @@ struct Step {
     std::u16string text;
 };
 
+void checkViewRules() {
+    using qrb::KeyRoute;
+    const struct {
+        char16_t code;
+        KeyRoute route;
+    } keys[]{
+        {u'a', KeyRoute::Session}, {8, KeyRoute::Session},      {13, KeyRoute::Session},
+        {0xA0, KeyRoute::Session}, {0x20AC, KeyRoute::Session}, {9, KeyRoute::Field},
+        {0x16, KeyRoute::Field},   {27, KeyRoute::Field},       {0x7F, KeyRoute::Dropped},
+        {0x80, KeyRoute::Dropped}, {0x9F, KeyRoute::Dropped},
+    };
+    for (const auto& k : keys) {
+        check(qrb::routeKey(k.code) == k.route, "routing keys", "a key takes the wrong route");
+    }
+    // Neither DEL nor a C1 control reaches a field, nor counts as a key.
+    qrb::WindowSession s;
+    s.start();
+    for (const char16_t code : {char16_t{0x7F}, char16_t{0x85}}) {
+        s.key(Id::LOC1, code);
+    }
+    check(s.state(Id::LOC1).text.empty() && s.shared().TAST_ZAEHL == 0, "DEL and C1",
+          "a dropped code changed LOC1");
+
+    const qrb::PrintOutcome silent{false, {qrb::PrintError::ServerSilent, u"/run/cups.sock", {}}};
+    check(qrb::printFailureNote(silent) == u"Nicht gedruckt: der Druckserver /run/cups.sock "
+                                           u"antwortet nicht",
+          "a silent server", "the note names the server");
+    check(qrb::printFailureNote({false, {}}) == u"Nicht gedruckt", "no reason",
+          "the note without a reason");
+
+    // Where the caption needs it, a label grows to the right up to the next
+    // control, then into the free margin on its left; never narrower than
+    // laid out. Text4: 300..1500 twips, the margin from 210, at 96 dpi
+    // (15 twips a pixel) 20..100 pixels, the margin from 14.
+    const struct {
+        int need;
+        int dpi;
+        qrb::layout::Rect want;
+    } labels[]{
+        {60, 96, {20, 74, 80, 16}}, {80, 96, {20, 74, 80, 16}},    {85, 96, {15, 74, 85, 16}},
+        {99, 96, {14, 74, 86, 16}}, {101, 120, {24, 93, 101, 20}},
+    };
+    for (const auto& l : labels) {
+        const qrb::layout::Rect got = qrb::layout::labelPixels(Id::Text4, l.need, l.dpi);
+        check(got.left == l.want.left && got.top == l.want.top && got.width == l.want.width &&
+                  got.height == l.want.height,
+              "placing Text4", "the label is not where its caption needs it");
+    }
+    // Fonts in whole pixels are never larger than asked for.
+    check(qrb::layout::fontPixels(8.25, 96) == 11 && qrb::layout::fontPixels(8.25, 120) == 13 &&
+              qrb::layout::fontPixels(9.75, 144) == 19 && qrb::layout::fontPixels(6.75, 192) == 18,
+          "font heights", "a font height is rounded up");
+}
+
 } // namespace
 
 int main() {
+    checkViewRules();
+
     qrb::WindowSession s;
     Mirror m(s);
     m.apply(s, s.start());

@@ -503,7 +503,9 @@ def report_checks(opts, work):
 
 def windows(opts):
     """Both commands see the same relative file names, from the same folder,
-    so the names in the output are the same bytes."""
+    so the names in the output are the same bytes. That folder lies on drive
+    C: of a Wine prefix without Z: (tests/win/with_wine.sh), and the logs and
+    the program are copied into it, as on a Windows machine."""
     data = Path(opts.data)
     logs = sorted(p for p in data.glob("*") if p.suffix.lower() in (".adi", ".edi", ".adx"))
     if not logs:
@@ -514,7 +516,7 @@ def windows(opts):
     work.mkdir(parents=True)
     names = []
     for log in logs:
-        (work / log.name).symlink_to(log.resolve())
+        shutil.copyfile(log, work / log.name)
         names.append(log.name)
     if opts.seeded:
         gen_logbook.write(work, opts.seed)
@@ -522,14 +524,28 @@ def windows(opts):
         # A name beyond ASCII: opened by its UTF-8 name, written back unchanged.
         shutil.copyfile(work / "mygrid.adi", work / "Logbuch Jürgen ÄÖÜ ß €.adi")
         names.append("Logbuch Jürgen ÄÖÜ ß €.adi")
-    windows_score = [opts.wine, str(Path(opts.exe).resolve())]
+    shutil.copyfile(opts.exe, work / "qrb-score.exe")
+    windows_score = [opts.wine, str(work / "qrb-score.exe")]
     linux_score = [str(Path(opts.score).resolve())]
 
-    def same(args, what, stdin=None):
-        want = subprocess.run(linux_score + args, input=stdin, capture_output=True, cwd=work,
-                              timeout=300)
-        got = subprocess.run(windows_score + args, input=stdin, capture_output=True, cwd=work,
-                             timeout=300)
+    def same(args, what, stdin=None, files=False, usage=False):
+        """With files, each also writes a workbook and a map: the same rows
+        and the same squares. A usage error names the outputs each offers:
+        only its first line is the same."""
+        books = {side: work / f"{side}.xlsx" for side in ("linux", "wine")}
+        maps = {side: work / f"{side}.svg" for side in ("linux", "wine")}
+        for path in (*books.values(), *maps.values()):
+            path.unlink(missing_ok=True)
+
+        def extra(side):
+            return ["--xlsx", books[side].name, "--map", maps[side].name] if files else []
+
+        want = subprocess.run(linux_score + extra("linux") + args, input=stdin,
+                              capture_output=True, cwd=work, timeout=300)
+        got = subprocess.run(windows_score + extra("wine") + args, input=stdin,
+                             capture_output=True, cwd=work, timeout=300)
+        if files:
+            same_files(books["wine"], books["linux"], maps["wine"], maps["linux"], what)
         check(got.returncode == want.returncode,
               f"{what}: exit status {got.returncode} under Wine, {want.returncode} on Linux: "
               f"{got.stderr[-500:]!r}")
@@ -539,27 +555,134 @@ def windows(opts):
             check(False, f"{what}: output differs from line {line + 1} on "
                          f"({len(got.stdout)} bytes under Wine, {len(want.stdout)} on Linux): "
                          f"Wine {a[line:line + 2]!r}, Linux {b[line:line + 2]!r}")
-        check(got.stderr == want.stderr,
+        messages = (got.stderr, want.stderr)
+        if usage:
+            messages = tuple(m.split(b"\n")[0] for m in messages)
+            check(b"--pdf" not in got.stderr and b"[--xlsx DATEI]" in got.stderr,
+                  f"{what}: the usage line under Wine offers --pdf: {got.stderr!r}")
+        check(messages[0] == messages[1],
               f"{what}: messages differ: Wine {got.stderr[-500:]!r}, Linux {want.stderr[-500:]!r}")
         print(f"{what}: {len(want.stdout)} bytes, exit status {want.returncode}")
         return want
 
     for fmt in ("text", "csv"):
-        same(["--format", fmt, *names], f"{fmt}, {len(names)} logs")
+        same(["--format", fmt, *names], f"{fmt}, {len(names)} logs", files=fmt == "text")
     if opts.seeded:
         same(["--own", "jo62qm", "mygrid.adi"], "text, --own")
-        same(["--unique", "--no-sat", "--format", "csv", *names], "csv, --unique --no-sat")
+        same(["--unique", "--no-sat", "--band", "144", "--format", "csv", *names],
+             "csv, --unique --no-sat, the map of 144 MHz", files=True)
         same(["--confirmed", *names], "text, --confirmed")
         same(["--format", "csv", "-"], "csv, standard input", stdin=(work / "option.adi").read_bytes())
-        same(["--format", "xml", "mygrid.adi"], "usage error")
-        # No PDF on Windows: one line saying so, status 2, nothing written.
-        r = subprocess.run(windows_score + ["--pdf", "log.pdf", "mygrid.adi"], capture_output=True,
-                           cwd=work, timeout=300)
-        check(r.returncode == 2 and r.stdout == b"" and not (work / "log.pdf").exists()
-              and r.stderr == "qrb-score: PDF-Ausgabe gibt es in der Windows-Ausgabe nicht; "
-                              "--print druckt auf dem Standarddrucker\n".encode(),
-              f"--pdf under Wine: {r.returncode} {r.stderr!r}")
+        same(["--format", "xml", "mygrid.adi"], "usage error", usage=True)
+        same(["--version"], "version")
+        # No PDF and no PNG map on Windows: one line saying so, status 2,
+        # nothing written; --help offers neither.
+        for args, said in ((["--pdf", "log.pdf"], "PDF-Ausgabe gibt es in der Windows-Ausgabe "
+                            "nicht; --print druckt auf dem Standarddrucker"),
+                           (["--map", "log.png"], "--map log.png: die Windows-Ausgabe schreibt "
+                            "Karten als SVG (DATEI.svg)")):
+            r = subprocess.run(windows_score + args + ["mygrid.adi"], capture_output=True,
+                               cwd=work, timeout=300)
+            check(r.returncode == 2 and r.stdout == b"" and not (work / args[1]).exists()
+                  and r.stderr == f"qrb-score: {said}\n".encode(),
+                  f"{args[0]} under Wine: {r.returncode} {r.stderr!r}")
+        r = subprocess.run(windows_score + ["--help"], capture_output=True, cwd=work, timeout=300)
+        check(r.returncode == 0 and b"--xlsx" in r.stdout and b"--map=page" in r.stdout
+              and b"--pdf" not in r.stdout and b"PNG" not in r.stdout,
+              f"--help under Wine offers what it does: {r.stdout!r}")
+        explorer(opts, work, windows_score, linux_score)
     return 0
+
+
+def svg_squares(path):
+    """The worked squares of a map, as their tooltips name them."""
+    import xml.etree.ElementTree as ET
+    if not path.exists():
+        return None
+    titles = [t.text or "" for t in ET.parse(path).iter("{http://www.w3.org/2000/svg}title")]
+    return sorted(t for t in titles if re.match(r"^[A-R]{2}\d\d: ", t))
+
+
+def same_files(book, want_book, svg, want_svg, what):
+    """A workbook and a map against the Linux program's."""
+    sheets, want = read_xlsx(book) if book.exists() else {}, read_xlsx(want_book)
+    check(sheets == want and len(want.get("Verbindungen", [])) > 1,
+          f"{what}: the workbook differs: "
+          + next((f"{name} row {i + 1}: Wine {a!r}, Linux {b!r}"
+                  for name in want for i, (a, b) in enumerate(
+                      zip(sheets.get(name, []), want[name])) if a != b),
+                 f"sheets {list(sheets)} against {list(want)}"))
+    squares, want_squares = svg_squares(svg), svg_squares(want_svg)
+    check(squares == want_squares and want_squares, f"{what}: the map's squares differ: "
+          f"Wine {squares}, Linux {want_squares}")
+    print(f"{what}: {sum(len(rows) for rows in want.values())} rows in the workbook, "
+          f"{len(want_squares or [])} squares on the map")
+
+
+def explorer(opts, work, windows_score, linux_score):
+    """The Explorer case (qrb-score.exe double-clicked, or logs dropped on it),
+    its console given by pipes: QRB_SCORE_OWN_CONSOLE=1."""
+    env = dict(os.environ, QRB_SCORE_OWN_CONSOLE="1")
+
+    def dropped(args, answers, cwd=work):
+        return subprocess.run(windows_score + args, input=answers.encode(), capture_output=True,
+                              cwd=cwd, env=env, timeout=300)
+
+    r = dropped([], "\n")
+    shown = r.stdout.decode("utf-8", "replace")
+    check(r.returncode == 0 and "auf qrb-score.exe ziehen" in shown
+          and '"Logbuch auswerten" im Startmenü' in shown and shown.endswith("eine Taste drücken.\n"),
+          f"double-clicked: {r.returncode} {shown!r}")
+
+    # A log without own locators: asked for one (a wrong one first), then the
+    # four files beside it, replacing what was there, as the command writes
+    # them with --own.
+    own = json.loads((work / "option.json").read_text(encoding="utf-8"))["own_option"]
+    (work / "option-qrb.txt").write_text("an older report, longer than the new one\n" * 10000)
+    r = dropped(["option.adi"], f"jo6\n{own}\n\n")
+    shown = r.stdout.decode("utf-8", "replace")
+    check(r.returncode == 0 and "In option.adi fehlt bei Verbindungen der eigene Locator." in shown
+          and "jo6 ist kein gültiger Locator." in shown
+          and f"Die Auswertung steht in {windows_name(work)}:\n" in shown
+          and all(f"  option-qrb{e}\n" in shown for e in (".txt", ".csv", ".xlsx", ".svg")),
+          f"dropped: {r.returncode} {shown!r} {r.stderr!r}")
+    for fmt, ending in (("text", ".txt"), ("csv", ".csv")):
+        want = subprocess.run(linux_score + ["--own", own, "--format", fmt, "option.adi"],
+                              capture_output=True, cwd=work, timeout=300).stdout
+        check((work / f"option-qrb{ending}").read_bytes() == want,
+              f"dropped: option-qrb{ending} is not what the command writes")
+    subprocess.run(linux_score + ["--own", own, "--xlsx", "linux.xlsx", "--map", "linux.svg",
+                                  "option.adi"], capture_output=True, cwd=work, timeout=300)
+    same_files(work / "option-qrb.xlsx", work / "linux.xlsx", work / "option-qrb.svg",
+               work / "linux.svg", "dropped")
+
+    # A folder that cannot take the report (a folder of the report's name in
+    # the way): into Dokumente\QRB-Punkte; the log named with its full path.
+    blocked = work / "gesperrt"
+    blocked.mkdir()
+    log = blocked / "Logbuch Jürgen ÄÖÜ ß €.adi"
+    shutil.copyfile(work / "mygrid.adi", log)
+    (blocked / "Logbuch Jürgen ÄÖÜ ß €-qrb.txt").mkdir()
+    drive_c = next(p for p in work.parents if p.name == "drive_c")
+    documents = next(p for p in (drive_c / "users").iterdir() if p.name != "Public") / "Documents"
+    shutil.rmtree(documents / "QRB-Punkte", ignore_errors=True)
+    r = dropped([windows_name(log)], "\n\n", cwd=drive_c)
+    shown = r.stdout.decode("utf-8", "replace")
+    made = sorted(p.name for p in (documents / "QRB-Punkte").glob("*")) if (
+        documents / "QRB-Punkte").is_dir() else []
+    check(r.returncode == 0 and f"In {windows_name(blocked)} lässt sich nicht schreiben." in shown
+          and "Die Auswertung steht deshalb in Dokumente\\QRB-Punkte" in shown
+          and made == sorted(f"Logbuch Jürgen ÄÖÜ ß €-qrb{e}" for e in (".csv", ".svg", ".txt",
+                                                                         ".xlsx")),
+          f"folder not writable: {r.returncode} {shown!r} {r.stderr!r}, made {made}")
+    print(f"Explorer case: the intro, a dropped log with its own locator asked for, "
+          f"Dokumente\\QRB-Punkte: {len(made)} files")
+
+
+def windows_name(path):
+    """The name of a file on drive C: of the Wine prefix, as Windows gives it."""
+    parts = path.parts
+    return "C:\\" + "\\".join(parts[parts.index("drive_c") + 1:])
 
 
 def page(opts):

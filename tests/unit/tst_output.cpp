@@ -80,6 +80,8 @@ private slots:
     void printedLines();
     void printLog_data();
     void printLog();
+    void printFailureMessage_data();
+    void printFailureMessage();
     void layOutLines_data();
     void layOutLines();
 };
@@ -394,6 +396,49 @@ void TestOutput::printLog() {
     RecordingPrinter again(accepted);
     qrb::printLog(again, {u16(kHeader)}, toLines(log));
     QCOMPARE(again.calls, printer.calls);
+}
+
+// The line a program writes after its name, as the printers wrote it before
+// they returned their outcome: the names put in, the system's words after a
+// colon, UTF-8.
+void TestOutput::printFailureMessage_data() {
+    QTest::addColumn<int>("error");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("detail");
+    QTest::addColumn<QByteArray>("message");
+
+    using E = qrb::PrintError;
+    QTest::newRow("no printer") << int(E::NoDefaultPrinter) << QString() << QString()
+                                << QByteArray("nicht gedruckt: kein Standarddrucker eingerichtet");
+    QTest::newRow("server") << int(E::ServerUnreachable) << QStringLiteral("/run/cups/cups.sock")
+                            << QString()
+                            << QByteArray("nicht gedruckt: der Druckserver /run/cups/cups.sock "
+                                          "ist nicht erreichbar");
+    QTest::newRow("refused with the server's words")
+        << int(E::NotTaken) << QStringLiteral("Büro") << QStringLiteral("Queue stopped")
+        << QByteArray("nicht gedruckt: B\xC3\xBCro nimmt den Auftrag nicht an: Queue stopped");
+    QTest::newRow("refused by the spooler")
+        << int(E::NotTaken) << QStringLiteral("HP") << QString()
+        << QByteArray("nicht gedruckt: HP nimmt den Auftrag nicht an");
+    QTest::newRow("printer not opened")
+        << int(E::PrinterNotOpened) << QStringLiteral("HP") << QString()
+        << QByteArray("nicht gedruckt: der Drucker HP l\xC3\xA4sst sich nicht \xC3\xB6"
+                      "ffnen");
+    QTest::newRow("file") << int(E::FileNotWritten) << QStringLiteral("/ro/log.pdf")
+                          << QStringLiteral("Permission denied")
+                          << QByteArray("nicht geschrieben: /ro/log.pdf: Permission denied");
+    QTest::newRow("no reason") << int(E::Unknown) << QString() << QString()
+                               << QByteArray("nicht gedruckt");
+}
+
+void TestOutput::printFailureMessage() {
+    QFETCH(int, error);
+    QFETCH(QString, subject);
+    QFETCH(QString, detail);
+    QFETCH(QByteArray, message);
+    const qrb::PrintOutcome outcome{
+        false, {static_cast<qrb::PrintError>(error), u16(subject), u16(detail)}};
+    QCOMPARE(QByteArray::fromStdString(qrb::printFailureMessage(outcome)), message);
 }
 
 void TestOutput::layOutLines_data() {

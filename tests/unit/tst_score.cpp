@@ -317,28 +317,46 @@ void TstScore::manyOwnSquaresScoreAlike() {
 
 void TstScore::ownLocatorOption_data() {
     QTest::addColumn<QByteArray>("option");
+    QTest::addColumn<bool>("whereMissing"); // only for contacts without an own locator
+    QTest::addColumn<QByteArray>("fileOwn");
     QTest::addColumn<bool>("accepted");
     QTest::addColumn<QString>("ownOut");
     QTest::addColumn<int>("pkt");
 
-    QTest::newRow("lower case with blanks") << QByteArray(" jo62qm ") << true << "JO62" << 9;
-    QTest::newRow("square") << QByteArray("IO91") << true << "IO91" << 1;
-    QTest::newRow("shorter than a square") << QByteArray("JO6") << false << "JO6" << 0;
-    QTest::newRow("bad letter") << QByteArray("JO62QZ") << false << "JO62QZ" << 0;
-    QTest::newRow("empty") << QByteArray("") << false << "" << 0;
+    QTest::newRow("lower case with blanks")
+        << QByteArray(" jo62qm ") << false << QByteArray("KN17") << true << "JO62" << 9;
+    QTest::newRow("square") << QByteArray("IO91") << false << QByteArray("KN17") << true << "IO91"
+                            << 1;
+    QTest::newRow("shorter than a square")
+        << QByteArray("JO6") << false << QByteArray("KN17") << false << "JO6" << 0;
+    QTest::newRow("bad letter") << QByteArray("JO62QZ") << false << QByteArray("KN17") << false
+                                << "JO62QZ" << 0;
+    QTest::newRow("empty") << QByteArray("") << false << QByteArray("KN17") << false << "" << 0;
+    // Asked for where a file gives none: the file's own locator stays.
+    QTest::newRow("where missing: the file's kept")
+        << QByteArray("JO62QM") << true << QByteArray("IO91") << true << "IO91" << 1;
+    QTest::newRow("where missing: blank in the file")
+        << QByteArray(" jo62qm ") << true << QByteArray(" ") << true << "JO62" << 9;
+    QTest::newRow("where missing: no square")
+        << QByteArray("JO6") << true << QByteArray("") << false << "JO6" << 0;
 }
 
 void TstScore::ownLocatorOption() {
     QFETCH(QByteArray, option);
+    QFETCH(bool, whereMissing);
+    QFETCH(QByteArray, fileOwn);
     QFETCH(bool, accepted);
     QFETCH(QString, ownOut);
     QFETCH(int, pkt);
 
     qrb::report::ContactScorer scorer;
-    QCOMPARE(scorer.setOwnLocator(bytes(option)), accepted);
-    // The option stands in for the file's own locator in every contact.
+    QCOMPARE(whereMissing ? scorer.setOwnLocatorWhereMissing(bytes(option))
+                          : scorer.setOwnLocator(bytes(option)),
+             accepted);
+    // The option stands in for the file's own locator in every contact, or
+    // only where the file gives none.
     Record r = record(1, "DL1ABC");
-    r.ownLocator = "KN17";
+    r.ownLocator = bytes(fileOwn);
     r.locator = "IO91";
     r.band = "2m";
     ContactScore c;

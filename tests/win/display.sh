@@ -45,6 +45,9 @@ start)
     # Wine's desktop and services start once, here, and a command prompt
     # waiting for input that never comes keeps them until the stop.
     wine_env_init "$build"
+    runner=$(wine_env_program "$build/tests/win/runner/qrb-scenario.exe")
+    wine_env_workdir display
+    cd "$WINE_WORK"
     wine cmd /c exit 0 > /dev/null 2>&1 || true
     setsid bash -c 'sleep 100000 | wine cmd.exe' < /dev/null > /dev/null 2>&1 &
     keeper=$!
@@ -52,8 +55,8 @@ start)
     # Wine's desktop comes with the first window: one window opened and
     # closed here starts it with no output of a test to hold on to (CTest
     # waits until every process holding a test's output has ended).
-    printf '# the window opened once\n' > "$build/wine-display.scn"
-    (cd "$build" && wine tests/win/runner/qrb-scenario.exe wine-display.scn) < /dev/null > /dev/null 2>&1 || true
+    printf '# the window opened once\n' > wine-display.scn
+    wine "$runner" wine-display.scn < /dev/null > /dev/null 2>&1 || true
     echo "display $DISPLAY for the window tests under Wine"
     ;;
 stop)

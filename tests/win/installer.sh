@@ -4,7 +4,7 @@
 # (no administrator rights), the files, the Start-menu entries (among them
 # "Logbuch auswerten", a shortcut to the page) and the entry in the list of
 # apps, the installed qrb-score.exe runs, and a silent uninstall takes all of
-# it away again.
+# it away again, nothing left in the temp folders.
 #
 # Usage: installer.sh WINDOWS_BUILD_DIR
 set -euo pipefail
@@ -23,11 +23,34 @@ zip=$build/packages/qrb-punkte-$version-windows-x64.zip
 [[ -s $setup ]] || fail "no installer $setup (target package-windows)"
 [[ -s $zip ]] || fail "no zip archive $zip (target package-windows)"
 
-# The zip: the programs, the page and the two texts in one folder, nothing
+# The zip: the programs, the page and the three texts in one folder, nothing
 # else.
 listing=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" | sort)
-expected=$(printf "qrb-punkte-$version-windows-x64/%s\n" "" LIESMICH.txt LIZENZ.txt qrb-punkte.exe qrb-score.exe qrb-punkte.html | sort)
+expected=$(printf "qrb-punkte-$version-windows-x64/%s\n" "" LIESMICH.txt LIZENZ.txt LIZENZHINWEISE.txt qrb-punkte.exe qrb-score.exe qrb-punkte.html | sort)
 [[ $listing == "$expected" ]] || fail "the zip holds"$'\n'"$listing"$'\n'"not"$'\n'"$expected"
+
+# The notice names every part linked in and holds its licence's text.
+python3 - "$zip" << 'PY' || fail "LIZENZHINWEISE.txt lacks a part or its licence"
+import sys, zipfile
+book = zipfile.ZipFile(sys.argv[1])
+notice = book.read(next(n for n in book.namelist() if n.endswith("/LIZENZHINWEISE.txt"))).decode()
+want = {
+    "expat (MIT)": ["expat 2.", "Expat maintainers", "Permission is hereby granted"],
+    "libxlsxwriter (BSD-2-Clause)": ["libxlsxwriter 1.", "John McNamara", "Redistributions in binary form"],
+    "minizip (zlib)": ["minizip", "Gilles Vollant"],
+    "tmpfileplus (MPL-2.0)": ["tmpfileplus (MPL-2.0)", "Mozilla Public License Version 2.0"],
+    "zlib": ["zlib 1.", "Jean-loup Gailly and Mark Adler", "This software is provided 'as-is'"],
+    "GSHHG (LGPL-3.0-or-later)": ["GSHHG", "GNU LESSER GENERAL PUBLIC LICENSE"],
+    "the C++ runtime": ["libstdc++", "GCC RUNTIME LIBRARY EXCEPTION", "Eligible Compilation Process"],
+    "winpthreads": ["winpthreads", "mingw-w64-libraries/winpthreads"],
+}
+missing = [part for part, needles in want.items() if not all(n in notice for n in needles)]
+if "\n" in notice.replace("\r\n", ""):
+    missing.append("CR LF at the end of every line")
+if missing:
+    print("LIZENZHINWEISE.txt lacks: " + ", ".join(missing))
+sys.exit(1 if missing else 0)
+PY
 
 # The program carries its version, icon and manifest (UTF-8 code page) as
 # resources: the version strings are UTF-16 in the file.
@@ -47,7 +70,7 @@ if missing:
 sys.exit(1 if missing else 0)
 PY
 
-trap wine_env_cleanup EXIT
+trap 'status=$?; wine_env_cleanup || status=1; exit "$status"' EXIT
 # The display the window tests share (display.sh), when it runs; otherwise
 # one of its own.
 unset DISPLAY
@@ -57,14 +80,12 @@ if [[ -f $build/wine-display ]] && kill -0 "$(sed -n 2p "$build/wine-display")" 
 fi
 wine_env_init "$build" display || fail "Wine could not be set up"
 
-users=$WINEPREFIX/drive_c/users
-user_dir() {
-    local found
-    found=$(find "$users" -mindepth 1 -maxdepth 1 -type d ! -name Public | head -n 1)
-    [[ -n $found ]] || fail "no user folder in $users"
-    printf '%s' "$found"
-}
-home=$(user_dir)
+# The installer downloaded onto drive C: of the prefix, and started from there.
+wine_env_workdir installer
+cp -- "$setup" "$WINE_WORK/"
+setup=$WINE_WORK/${setup##*/}
+cd "$WINE_WORK"
+home=$(wine_env_user_dir) || fail "no user folder in the prefix"
 target=$home/AppData/Local/Programs/QRB-Punkte
 menu=$home/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/QRB-Punkte
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\QRB-Punkte'
@@ -73,7 +94,8 @@ rm -rf -- "$target" "$menu"
 # A user without administrator rights: the installer asks for none, so Wine
 # starts it as it is.
 wine "$setup" /S || fail "the silent install ended with status $?"
-for file in qrb-punkte.exe qrb-score.exe qrb-punkte.html LIESMICH.txt LIZENZ.txt Deinstallieren.exe; do
+for file in qrb-punkte.exe qrb-score.exe qrb-punkte.html LIESMICH.txt LIZENZ.txt LIZENZHINWEISE.txt \
+    Deinstallieren.exe; do
     [[ -s $target/$file ]] || fail "not installed: $target/$file"
 done
 for link in QRB-Punkte.lnk "qrb-score (Eingabeaufforderung).lnk" "Logbuch auswerten.lnk" \
@@ -132,4 +154,8 @@ done
 if wine reg query "$uninstall_key" > /dev/null 2>&1; then
     fail "the entry in the list of apps is left behind"
 fi
+# The uninstaller ran from a copy of itself in the temp folder, which it
+# leaves for Windows to delete at the next start: start the prefix anew, so
+# that the check of the temp folders sees what a user would.
+wine wineboot -r > /dev/null 2>&1 || fail "wineboot -r ended with status $?"
 echo "PASS: installed, started and uninstalled silently"

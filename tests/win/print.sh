@@ -14,6 +14,8 @@
 #   silent      a print server that takes the connection and never answers:
 #               the job is given up after the answer time, with its reason,
 #               and the program ends (status 1) instead of hanging
+#   map         --map=page: the map of the scored squares, drawn through GDI,
+#               is the job's first page, the report follows on the second
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=../print/lib.sh
@@ -21,9 +23,9 @@ source "$here/../print/lib.sh"
 # shellcheck source=../../scripts/win/wine_env.sh
 source "$here/../../scripts/win/wine_env.sh"
 
-linux_score=${1:?usage: print.sh LINUX_QRB_SCORE WINDOWS_BUILD_DIR lines|pages|no-printer|silent}
-build=${2:?usage: print.sh LINUX_QRB_SCORE WINDOWS_BUILD_DIR lines|pages|no-printer|silent}
-mode=${3:?usage: print.sh LINUX_QRB_SCORE WINDOWS_BUILD_DIR lines|pages|no-printer|silent}
+linux_score=${1:?usage: print.sh LINUX_QRB_SCORE WINDOWS_BUILD_DIR lines|pages|no-printer|silent|map}
+build=${2:?usage: print.sh LINUX_QRB_SCORE WINDOWS_BUILD_DIR lines|pages|no-printer|silent|map}
+mode=${3:?usage: print.sh LINUX_QRB_SCORE WINDOWS_BUILD_DIR lines|pages|no-printer|silent|map}
 linux_score=$(realpath "$linux_score")
 build=$(realpath "$build")
 exe=$build/qrb-score/qrb-score.exe
@@ -33,7 +35,7 @@ need_tools gs pdftotext pdfinfo pdffonts
 make_workdir
 # The test's cleanup first ends Wine's programs, then its own processes.
 SILENT_PID=""
-trap 'status=$?; wine_env_cleanup; stop_pid "$SILENT_PID"; (exit "$status"); cleanup' EXIT
+trap 'status=$?; wine_env_cleanup || status=1; stop_pid "$SILENT_PID"; (exit "$status"); cleanup' EXIT
 if [[ $mode == silent ]]; then
     # Listens, but never accepts, reads or writes.
     export CUPS_SERVER=$WORK/silent.sock
@@ -48,16 +50,18 @@ else
     start_cupsd_or_skip
 fi
 wine_env_init "$build" || fail "Wine could not be set up"
+exe=$(wine_env_program "$exe")
+wine_env_workdir print
 
 # One own locator, so the rule has four lines above it: the page title, an
 # empty line, "Eigener Locator" and the column names.
-# Named from the folder of the log, so that the name printed with a skipped
-# contact is short and the same on both systems.
-cd "$WORK"
+# Named from the folder of the log (on drive C: of the prefix), so that the
+# name printed with a skipped contact is short and the same on both systems.
+cd "$WINE_WORK"
 log=log.adi
 contact_line() { printf '<CALL:4>DL%s<BAND:2>2m<MY_GRIDSQUARE:6>JO62QM<GRIDSQUARE:4>%s<EOR>\n' "$@"; }
 case $mode in
-lines)
+lines | map)
     {
         contact_line 1A JO73
         printf '<CALL:4>DL1B<BAND:4>70cm<MY_GRIDSQUARE:6>JO62QM<GRIDSQUARE:4>JN58<EOR>\n'
@@ -104,6 +108,32 @@ silent)
 esac
 
 add_keeping_queue qrb
+if [[ $mode == map ]]; then
+    wine "$exe" --print --map=page "$log" > "$WORK/out" 2> "$WORK/err" ||
+        fail "qrb-score.exe --print --map=page ended with status $?: $(cat "$WORK/err")"
+    [[ ! -s $WORK/err ]] || fail "qrb-score.exe --print --map=page wrote messages: $(cat "$WORK/err")"
+    wait_for_jobs qrb 1
+    mapfile -t ids < <(job_ids qrb)
+    ((${#ids[@]} == 1)) || fail "one --print gave ${#ids[@]} print jobs, not 1"
+    gs -q -dSAFER -dNOPAUSE -dBATCH -sDEVICE=pdfwrite -sOutputFile="$WORK/windows.pdf" \
+        "$(job_document "${ids[0]}")" || fail "Ghostscript cannot read the print job"
+    pages=$(pdf_pages "$WORK/windows.pdf")
+    first=$(pdftotext -f 1 -l 1 "$WORK/windows.pdf" - | tr -s ' \n' ' ')
+    second=$(pdftotext -layout -f 2 -l 2 "$WORK/windows.pdf" - | tr -s ' \n' ' ')
+    note "page 1: $first"
+    ((pages == 2)) || fail "the map and the report took $pages pages, not 2"
+    # The scored squares with their points and contacts; the short-wave
+    # contact is not on the map.
+    for square in JO73 JN58 IO91; do
+        [[ $first == *"$square"* ]] || fail "the map page does not show $square"
+    done
+    [[ $first == *"Punkte"* && $first == *"eigener Locator"* && $first != *Seite* ]] ||
+        fail "the map page is not the map"
+    [[ $second == *"JO73 144 2 1 2 DL1A"* && $second == *"Seite 1 von 1"* ]] ||
+        fail "the report does not follow on the second page: $second"
+    note "PASS: the map drawn through GDI on the first page, the report on the second"
+    exit 0
+fi
 wine "$exe" --print "$log" > "$WORK/out" 2> "$WORK/err" || fail "qrb-score.exe --print ended with status $?: $(cat "$WORK/err")"
 [[ ! -s $WORK/err ]] || fail "qrb-score.exe --print wrote messages: $(cat "$WORK/err")"
 [[ ! -s $WORK/out ]] || fail "printing wrote to standard output: $(head -c 300 "$WORK/out")"

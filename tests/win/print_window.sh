@@ -15,13 +15,11 @@ source "$here/../print/lib.sh"
 source "$here/../../scripts/win/wine_env.sh"
 
 build=$(realpath "${1:?usage: print_window.sh WINDOWS_BUILD_DIR}")
-runner=$build/tests/win/runner/qrb-scenario.exe
-[[ -f $runner ]] || fail "no $runner (preset windows)"
 need_tools gs pdftotext pdfinfo
 
 make_workdir
 status=0
-trap 'status=$?; wine_env_cleanup; (exit "$status"); cleanup' EXIT
+trap 'status=$?; wine_env_cleanup || status=1; (exit "$status"); cleanup' EXIT
 start_cupsd_or_skip
 unset DISPLAY
 if [[ -f $build/wine-display ]] && kill -0 "$(sed -n 2p "$build/wine-display")" 2> /dev/null; then
@@ -29,10 +27,13 @@ if [[ -f $build/wine-display ]] && kill -0 "$(sed -n 2p "$build/wine-display")" 
     export DISPLAY
 fi
 wine_env_init "$build" display || fail "Wine could not be set up"
+runner=$(wine_env_program "$build/tests/win/runner/qrb-scenario.exe") || fail "no runner"
 add_keeping_queue qrb
 
-# Three contacts on three bands, one of them without a multiplier, then DRU.
-cd "$WORK"
+# Three contacts on three bands, one of them without a multiplier, then DRU;
+# the scenario and the jobs' lines in a folder on drive C: of the prefix.
+wine_env_workdir print-window
+cd "$WINE_WORK"
 cat > print.scn << 'SCN'
 type LOC1 "jo62qm\r"
 type LOC2 "km72\r"
@@ -53,6 +54,7 @@ wine "$runner" --printer --jobs jobs.txt print.scn > runner.out 2>&1 ||
     fail "qrb-scenario.exe: $(cat runner.out)"
 note "the window printed:"
 sed 's/.*/|&|/' jobs.txt
+cp jobs.txt "$WORK/jobs.txt"
 
 wait_for_jobs qrb 1
 mapfile -t ids < <(job_ids qrb)

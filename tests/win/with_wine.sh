@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Runs a command with the Windows build's Wine prefix set up (WINEPREFIX,
-# quiet Wine), and ends Wine's programs afterwards.
+# WINE_C, quiet Wine, no TMPDIR), and ends Wine's programs afterwards. Fails
+# when a file is left in the prefix's temp folders.
 #
 # Usage: with_wine.sh WINDOWS_BUILD_DIR COMMAND...
 set -euo pipefail
@@ -10,8 +11,6 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 source "$here/../../scripts/win/wine_env.sh"
 build=${1:?usage: with_wine.sh WINDOWS_BUILD_DIR COMMAND...}
 shift
-trap wine_env_cleanup EXIT
+trap 'status=$?; wine_env_cleanup || status=1; exit "$status"' EXIT
 wine_env_init "$build"
-status=0
-"$@" || status=$?
-exit "$status"
+"$@"

@@ -11,7 +11,9 @@
 // otherwise 0.
 //
 // Options: --printer also prints DRU's jobs on the system's default printer;
-// --jobs FILE writes the lines of the jobs to FILE.
+// --jobs FILE writes the lines of the jobs to FILE; --look checks the window
+// as drawn after each file (class Look), each check counted as an
+// expectation.
 #include "app-win/telvor_win.h"
 #include "output/win/win_printer.h"
 #include "session/layout.h"
@@ -25,9 +27,12 @@
 #include <cerrno>
 #include <cmath>
 #include <commctrl.h>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -102,14 +107,13 @@ bool validUtf8(std::string_view bytes) {
 // the program prints them.
 bool toPrinter = false;
 
-std::string printOnPaper(const qrb::PrintJob& job) {
-    qrb::WinPrinter printer("qrb-scenario");
-    const qrb::PrintOutcome outcome = printer.print(job);
-    if (outcome.accepted) {
-        return {};
+qrb::PrintOutcome printOnPaper(const qrb::PrintJob& job) {
+    qrb::WinPrinter printer;
+    qrb::PrintOutcome outcome = printer.print(job);
+    if (!outcome.accepted) {
+        std::fprintf(stderr, "qrb-scenario: %s\n", qrb::printFailureMessage(outcome).c_str());
     }
-    return printer.failure().empty() ? std::string("der Drucker nahm den Auftrag nicht an")
-                                     : printer.failure();
+    return outcome;
 }
 
 class Run {
@@ -122,7 +126,7 @@ public:
                       const std::scoped_lock lock(jobsMutex_);
                       jobs_.push_back(job);
                   }
-                  return toPrinter ? printOnPaper(job) : std::string();
+                  return toPrinter ? printOnPaper(job) : qrb::PrintOutcome();
               },
               [this] { ended_ = true; }) {}
 
@@ -512,12 +516,296 @@ private:
     Run& run_;
 };
 
-// ---- Files -------------------------------------------------------------------
-
 struct Tally {
     int passed = 0;
     int failed = 0;
 };
+
+// ---- The window as drawn (--look) ---------------------------------------------
+
+// The window's client area as it is on the screen.
+class Picture {
+public:
+    explicit Picture(HWND window) {
+        RECT client;
+        GetClientRect(window, &client);
+        width_ = client.right;
+        height_ = client.bottom;
+        HDC screen = GetDC(window);
+        grab(screen, 0, 0);
+        ReleaseDC(window, screen);
+    }
+    // `text` drawn alone in `font` on the window's grey, at the left.
+    Picture(HFONT font, const std::wstring& text) {
+        HDC screen = GetDC(nullptr);
+        HDC dc = CreateCompatibleDC(screen);
+        HGDIOBJ old = SelectObject(dc, font);
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+        width_ = extent.cx * 2 + 40;
+        height_ = extent.cy * 2 + 20;
+        HBITMAP bitmap = nullptr;
+        void* bits = dib(dc, bitmap);
+        HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+        RECT all{0, 0, width_, height_};
+        HBRUSH grey = CreateSolidBrush(qrb::layout::kGrey);
+        FillRect(dc, &all, grey);
+        DeleteObject(grey);
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(0, 0, 0));
+        RECT at{20, 10, width_, height_};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &at,
+                  DT_LEFT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+        GdiFlush();
+        copy(bits);
+        SelectObject(dc, oldBitmap);
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        ReleaseDC(nullptr, screen);
+    }
+
+    RECT all() const { return {0, 0, width_, height_}; }
+
+    // Dark enough to be text or a drawn line on any of the window's colours.
+    bool ink(int x, int y) const {
+        if (x < 0 || y < 0 || x >= width_ || y >= height_) {
+            return false;
+        }
+        const std::uint32_t p = pixels_[static_cast<std::size_t>(y) * width_ + x];
+        const unsigned grey =
+            (((p >> 16U) & 0xFFU) * 11 + ((p >> 8U) & 0xFFU) * 16 + (p & 0xFFU) * 5) / 32;
+        return grey < 0x70;
+    }
+
+    // The first and last column inside `r` that hold ink, or none.
+    std::optional<std::pair<int, int>> inkColumns(const RECT& r) const {
+        std::optional<std::pair<int, int>> found;
+        for (int x = r.left; x < r.right; ++x) {
+            for (int y = r.top; y < r.bottom; ++y) {
+                if (ink(x, y)) {
+                    found = std::pair{found ? found->first : x, x};
+                    break;
+                }
+            }
+        }
+        return found;
+    }
+
+    int inkWidth(const RECT& r) const {
+        const auto columns = inkColumns(r);
+        return columns ? columns->second - columns->first + 1 : 0;
+    }
+
+private:
+    void* dib(HDC dc, HBITMAP& bitmap) const {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_; // top row first
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        return bits;
+    }
+
+    void grab(HDC source, int x, int y) {
+        HDC dc = CreateCompatibleDC(source);
+        HBITMAP bitmap = nullptr;
+        void* bits = dib(dc, bitmap);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        BitBlt(dc, 0, 0, width_, height_, source, x, y, SRCCOPY);
+        GdiFlush();
+        copy(bits);
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+    }
+
+    void copy(const void* bits) {
+        const auto* from = static_cast<const std::uint32_t*>(bits);
+        pixels_.assign(from, from + static_cast<std::size_t>(width_) * height_);
+    }
+
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint32_t> pixels_;
+};
+
+// Checks the window as drawn at its dpi: every caption whole on one line, in
+// a label that lies over no other control and no drawn line; ink along every
+// drawn line where the layout puts it; the numbers of SU and PANZ centred.
+class Look {
+public:
+    Look(Run& run, std::string where, Tally& tally)
+        : run_(run), where_(std::move(where)), tally_(tally) {}
+
+    void check() {
+        HWND window = run_.window().handle();
+        // Nothing of the pointer's on top: no tooltip, no pressed look.
+        SetCursorPos(0, 0);
+        EnumThreadWindows(
+            GetCurrentThreadId(),
+            [](HWND candidate, LPARAM) {
+                wchar_t name[64]{};
+                GetClassNameW(candidate, name, 64);
+                if (std::wstring_view(name) == TOOLTIPS_CLASSW) {
+                    SendMessageW(candidate, TTM_POP, 0, 0);
+                }
+                return TRUE;
+            },
+            0);
+        RedrawWindow(window, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        run_.settle(false);
+        picture_ = std::make_unique<Picture>(window);
+        for (const qrb::layout::Control& c : qrb::layout::controls()) {
+            if (c.kind == Kind::Label) {
+                captionWhole(c.id);
+            }
+        }
+        for (const qrb::layout::Line& line : qrb::layout::lines()) {
+            lineDrawn(line);
+        }
+        for (const Id id : {Id::SU, Id::PANZ}) {
+            numberCentred(id);
+        }
+    }
+
+private:
+    void verdict(bool ok, const std::string& failure) {
+        if (ok) {
+            ++tally_.passed;
+        } else {
+            emit(where_ + "look: " + failure);
+            ++tally_.failed;
+        }
+    }
+
+    // A control's rectangle in the window's client pixels.
+    RECT placed(HWND hwnd, bool client = false) const {
+        RECT r;
+        if (client) {
+            GetClientRect(hwnd, &r);
+            MapWindowPoints(hwnd, run_.window().handle(), reinterpret_cast<POINT*>(&r), 2);
+        } else {
+            GetWindowRect(hwnd, &r);
+            MapWindowPoints(HWND_DESKTOP, run_.window().handle(), reinterpret_cast<POINT*>(&r), 2);
+        }
+        return r;
+    }
+
+    // A drawn line's stroke in the window's client pixels.
+    RECT stroke(const qrb::layout::Line& line) const {
+        auto [x1, y1, x2, y2] = run_.window().linePixels(line);
+        if (line.parent) {
+            const RECT outer = placed(run_.window().control(*line.parent));
+            x1 += outer.left;
+            x2 += outer.left;
+            y1 += outer.top;
+            y2 += outer.top;
+        }
+        const int thick = std::max(1, MulDiv(15, static_cast<int>(run_.window().dpi()), 1440));
+        return {std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + thick,
+                std::max(y1, y2) + thick};
+    }
+
+    void captionWhole(Id id) {
+        const std::string name(qrb::layout::control(id).name);
+        HWND label = run_.window().control(id);
+        const RECT at = placed(label);
+        for (const qrb::layout::Control& other : qrb::layout::controls()) {
+            HWND hwnd = run_.window().control(other.id);
+            RECT overlap;
+            const RECT there = placed(hwnd);
+            if (other.id != id && IsWindowVisible(hwnd) && IntersectRect(&overlap, &at, &there)) {
+                verdict(false, name + " lies over " + std::string(other.name));
+            }
+        }
+        for (const qrb::layout::Line& line : qrb::layout::lines()) {
+            RECT overlap;
+            const RECT drawn = stroke(line);
+            if (IntersectRect(&overlap, &at, &drawn)) {
+                verdict(false, name + " lies over " + std::string(line.name));
+            }
+        }
+        const std::wstring caption = windowText(label);
+        auto* font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
+        const Picture alone(font, caption);
+        const int free = alone.inkWidth(alone.all());
+        const int shown = picture_->inkWidth(at);
+        verdict(free > 0 && std::abs(shown - free) <= 1, name + " shows " + std::to_string(shown) +
+                                                             " pixels of ink, drawn alone " +
+                                                             std::to_string(free));
+    }
+
+    // Ink across every pixel along the line, its ends aside.
+    void lineDrawn(const qrb::layout::Line& line) {
+        const RECT r = stroke(line);
+        const bool across = r.right - r.left > r.bottom - r.top;
+        const int from = (across ? r.left : r.top) + 2;
+        const int to = (across ? r.right : r.bottom) - 3;
+        for (int along = from; along <= to; ++along) {
+            bool ink = false;
+            for (int off = (across ? r.top : r.left) - 1;
+                 off <= (across ? r.bottom : r.right) && !ink; ++off) {
+                ink = across ? picture_->ink(along, off) : picture_->ink(off, along);
+            }
+            if (!ink) {
+                verdict(false, std::string(line.name) + " has no ink at pixel " +
+                                   std::to_string(along) + " along it");
+                return;
+            }
+        }
+        verdict(to > from, std::string(line.name) + " is too short to see");
+    }
+
+    // The ink of the number stands as far from the left edge as from the
+    // right, the blanks before and after it counted as part of the text.
+    void numberCentred(Id id) {
+        HWND field = run_.window().control(id);
+        const std::wstring text = windowText(field);
+        if (text.find_first_not_of(L' ') == std::wstring::npos) {
+            return;
+        }
+        const std::string name(qrb::layout::control(id).name);
+        const RECT inside = placed(field, true);
+        const auto columns = picture_->inkColumns(inside);
+        if (!columns) {
+            verdict(false, name + " shows no ink for \"" + utf8(fromWide(text)) + "\"");
+            return;
+        }
+        HDC dc = GetDC(field);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(field, WM_GETFONT, 0, 0)));
+        const auto width = [dc](std::size_t count) {
+            SIZE extent{};
+            const std::wstring blanks(count, L' ');
+            GetTextExtentPoint32W(dc, blanks.c_str(), static_cast<int>(count), &extent);
+            return static_cast<int>(extent.cx);
+        };
+        const int before = width(text.find_first_not_of(L' '));
+        const int after = width(text.size() - 1 - text.find_last_not_of(L' '));
+        SelectObject(dc, old);
+        ReleaseDC(field, dc);
+        const int left = columns->first - inside.left - before;
+        const int right = inside.right - 1 - columns->second - after;
+        // The letters' side bearings differ by a pixel or two.
+        const int tolerance = 2 + static_cast<int>(run_.window().dpi()) / 96;
+        verdict(std::abs(left - right) <= tolerance,
+                name + " shows \"" + utf8(fromWide(text)) + "\" " + std::to_string(left) +
+                    " pixels from the left and " + std::to_string(right) + " from the right");
+    }
+
+    Run& run_;
+    std::string where_;
+    Tally& tally_;
+    std::unique_ptr<Picture> picture_;
+};
+
+// ---- Files -------------------------------------------------------------------
 
 struct NumberedLine {
     int number = 0;
@@ -554,6 +842,9 @@ std::vector<NumberedLine> readLines(const std::string& bytes) {
 // With --jobs FILE, the lines of every job printed are written to FILE
 // (UTF-8, one line each), for comparing with what reached the printer.
 std::wstring jobsFile;
+
+// With --look, the window as drawn is checked after each file.
+bool lookCheck = false;
 
 void writeJobs(const std::vector<qrb::PrintJob>& jobs) {
     FILE* out = _wfopen(jobsFile.c_str(), L"ab");
@@ -666,6 +957,9 @@ bool runFile(const std::wstring& path, Tally& tally) {
             break;
         }
     }
+    if (lookCheck && !run.ended()) {
+        Look(run, shown + ": ", tally).check();
+    }
     if (!jobsFile.empty()) {
         writeJobs(run.jobs());
     }
@@ -682,12 +976,14 @@ int wmain(int argc, wchar_t** argv) {
             toPrinter = true;
         } else if (option == L"--jobs" && first + 1 < argc) {
             jobsFile = argv[++first];
+        } else if (option == L"--look") {
+            lookCheck = true;
         } else {
             break;
         }
     }
     if (first >= argc) {
-        std::fputs("usage: qrb-scenario [--printer] [--jobs FILE] FILE...\n", stderr);
+        std::fputs("usage: qrb-scenario [--printer] [--jobs FILE] [--look] FILE...\n", stderr);
         return 2;
     }
     Tally tally;
