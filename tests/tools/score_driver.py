@@ -706,19 +706,21 @@ def page(opts):
     real = []
     if opts.data:
         real = gather(sorted(p for p in Path(opts.data).glob("*") if p.suffix.lower() in kinds))
-    # Files that are no logbook, or not all of one, among a good one.
+    # Files that are no logbook, or not all of one, and a folder, among a good
+    # one; dropped, as a folder can only be.
     (logs / "notes.adi").write_bytes((HERE.parent.parent / "README.md").read_bytes())
+    (logs / "Ordner").mkdir()
     (logs / "cut.adi").write_bytes(b"<CALL:4>DL1A<GRIDSQUARE:6>JO7")
     (logs / "empty.edi").write_bytes(b"")
     (logs / "good.adi").write_text(
         "<MY_GRIDSQUARE:6>jo62qm<GRIDSQUARE:4>JO73<BAND:4>70cm<CALL:4>DL1A<EOR>\n")
-    unreadable = ["notes.adi", "cut.adi", "empty.edi", "good.adi"]
+    unreadable = ["notes.adi", "Ordner", "cut.adi", "empty.edi", "good.adi"]
 
     cases = [
         {"name": "samples", "files": samples, "print": True},
         {"name": "options", "files": samples, "own": "jo62qm", "unique": True, "noSat": True,
          "confirmed": True, "band": "144", "drop": True},
-        {"name": "unreadable", "files": unreadable},
+        {"name": "unreadable", "files": unreadable, "drop": True},
         {"name": "badown", "files": ["good.adi"], "own": "jo6"},
     ]
     if real:
