@@ -196,6 +196,19 @@ std::string stationText(const std::string& station) {
     return station.empty() ? std::string("nicht angegeben") : station;
 }
 
+void appendMarks(std::string& to, const Marks& marks) {
+    std::string_view before;
+    for (const auto& [marked, name] :
+         {std::pair{marks.repeat, "Wiederholung"}, std::pair{marks.satellite, "Satellit"},
+          std::pair{marks.confirmed, "bestätigt"}}) {
+        if (marked) {
+            to += before;
+            to += name;
+            before = ", ";
+        }
+    }
+}
+
 Report::Report(Rules rules, bool tables)
     : rules_(rules), tables_(tables), squares_(std::make_unique<KeySet>()) {}
 

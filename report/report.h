@@ -89,6 +89,10 @@ public:
 // The station's call for the heading of a block, or its absence.
 std::string stationText(const std::string& station);
 
+// The marks of a contact in words, joined by ", " ("Wiederholung, Satellit,
+// bestätigt"), appended to `to`; nothing for a contact without marks.
+void appendMarks(std::string& to, const Marks& marks);
+
 // The band index that stands for all bands.
 inline constexpr int kAllBands = -1;
 

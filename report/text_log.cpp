@@ -278,15 +278,9 @@ void TextLog::contact(const logbook::Record& record, const ContactScore& contact
     line_ += kGap;
     line_ += clockTime(record.time, false);
     // The marks, one after the other.
-    std::string_view before = kGap;
-    for (const auto& [marked, name] :
-         {std::pair{marks.repeat, "Wiederholung"}, std::pair{marks.satellite, "Satellit"},
-          std::pair{marks.confirmed, "bestätigt"}}) {
-        if (marked) {
-            line_ += before;
-            line_ += name;
-            before = ", ";
-        }
+    if (marks.repeat || marks.satellite || marks.confirmed) {
+        line_ += kGap;
+        appendMarks(line_, marks);
     }
     // The entry's length must fit its byte; only a very odd date or time
     // text makes the line longer.

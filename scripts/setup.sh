@@ -38,8 +38,9 @@ if [[ $(id -u) -ne 0 ]]; then
   sudo=(sudo)
 fi
 
-# The Windows build compiles expat and libxlsxwriter from Debian's own source packages
-# (apt-get source), which needs a deb-src entry for this machine's suite.
+# The Windows build and the page compile expat and libxlsxwriter (the page zlib too) from
+# Debian's own source packages (apt-get source), which needs a deb-src entry for this
+# machine's suite.
 # Added once, from the mirror the binary packages come from.
 deb822_lists=()
 oneline_lists=()
@@ -94,7 +95,7 @@ if [[ -n $suite ]] && ! source_lists_cover "$suite"; then
       "$mirror" "$suite" | "${sudo[@]}" tee /etc/apt/sources.list.d/qrb-deb-src.sources > /dev/null
     need_update=1
   else
-    echo "No Debian mirror for $suite found in the apt sources: the Windows build cannot fetch expat's source" >&2
+    echo "No Debian mirror for $suite found in the apt sources: the Windows build and the page cannot fetch their libraries' sources" >&2
   fi
 fi
 

@@ -11,6 +11,7 @@
 
 #include "session/layout.h"
 #include "session/window_session.h"
+#include "web/json.h"
 
 #include <bit>
 #include <cstddef>
@@ -31,71 +32,12 @@ std::string reply;
 // Text the page hands in (a field's text after a paste or Delete), UTF-16.
 std::u16string inbox;
 
-// ---- Writing JSON -------------------------------------------------------------
-
-void hex4(std::string& out, unsigned code) {
-    static constexpr std::string_view kDigits = "0123456789abcdef";
-    out += "\\u";
-    for (int shift = 12; shift >= 0; shift -= 4) {
-        out += kDigits[(code >> static_cast<unsigned>(shift)) & 0xFU];
-    }
-}
-
-void string(std::string& out, std::u16string_view text) {
-    out += '"';
-    for (const char16_t c : text) {
-        if (c == u'"' || c == u'\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            hex4(out, c);
-        }
-    }
-    out += '"';
-}
-
-void string(std::string& out, std::string_view ascii) {
-    out += '"';
-    for (const char c : ascii) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-        }
-        out += c;
-    }
-    out += '"';
-}
-
-void number(std::string& out, std::int64_t value) {
-    out += std::to_string(value);
-}
-
-void flag(std::string& out, bool value) {
-    out += value ? "true" : "false";
-}
-
-// A number the page passes on without reading it (64 bits would not survive
-// a JavaScript number).
-void bigNumber(std::string& out, std::uint64_t value) {
-    out += '"';
-    out += std::to_string(value);
-    out += '"';
-}
-
-void key(std::string& out, std::string_view name) {
-    if (!out.empty() && out.back() != '{' && out.back() != '[') {
-        out += ',';
-    }
-    string(out, name);
-    out += ':';
-}
-
-void comma(std::string& out) {
-    if (!out.empty() && out.back() != '{' && out.back() != '[') {
-        out += ',';
-    }
-}
+using qrb::web::json::bigNumber;
+using qrb::web::json::comma;
+using qrb::web::json::flag;
+using qrb::web::json::key;
+using qrb::web::json::number;
+using qrb::web::json::string;
 
 const char* answer(std::string text) {
     reply = std::move(text);

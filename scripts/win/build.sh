@@ -8,7 +8,9 @@
 #                    qrb-windows-icon)
 #   COASTLINES.bin   the map's coastlines baked by a Linux build (target
 #                    qrb-coastlines)
-#   Without them the Linux build in build/default makes them first.
+#   Without them the Linux build in build/default makes them first. The
+#   packages take the page qrb-punkte.html from the web build, which
+#   scripts/web/build.sh makes first where it is missing.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$root"
@@ -27,7 +29,9 @@ if ((${#targets[@]} > 0)); then
     cmake --preset default > /dev/null
     cmake --build --preset default --target "${targets[@]}"
 fi
-cmake --preset windows -DQRB_WINDOWS_ICON="$icon" -DQRB_COAST_ASSET="$coast" > /dev/null
+page=$root/build/web/web/qrb-punkte.html
+[[ -f $page ]] || "$root/scripts/web/build.sh" "$coast"
+cmake --preset windows -DQRB_WINDOWS_ICON="$icon" -DQRB_COAST_ASSET="$coast" -DQRB_PAGE="$page" > /dev/null
 cmake --build --preset windows --target all package-windows
 # shellcheck source=wine_env.sh
 source "$root/scripts/win/wine_env.sh"

@@ -4,7 +4,8 @@
 # with its dependencies, the desktop entry and metadata it brings are valid,
 # the program it puts on the menu and the command line starts and keeps
 # running, `man qrb-punkte` shows its manual page, its copyright file is
-# there, and apt-get removes it again without a trace.
+# there, the page its second entry opens in the browser is installed, and
+# apt-get removes it again without a trace.
 #
 # Needs root, since it installs into the system; exits 77 (skipped) otherwise.
 # Usage: deb_package.sh CPACK BUILD_DIR APP_ID VERSION
@@ -75,11 +76,14 @@ dpkg-deb -x "$deb" "$work/root"
 for file in usr/bin/qrb-punkte "usr/share/applications/$id.desktop" \
     "usr/share/metainfo/$id.metainfo.xml" "usr/share/icons/hicolor/scalable/apps/$id.svg" \
     "usr/share/icons/hicolor/16x16/apps/$id.png" "usr/share/icons/hicolor/256x256/apps/$id.png" \
-    usr/share/man/man1/qrb-punkte.1.gz usr/share/doc/qrb-punkte/copyright; do
+    usr/share/man/man1/qrb-punkte.1.gz usr/share/doc/qrb-punkte/copyright \
+    usr/share/qrb-punkte/qrb-punkte.html "usr/share/applications/$id.Logbuch.desktop"; do
     [[ -f $work/root/$file ]] || fail "the package lacks /$file"
 done
 grep -q "^Files: map/coastlines.bin" "$work/root/usr/share/doc/qrb-punkte/copyright" ||
     fail "the copyright file does not name the coastlines (GSHHG) compiled in"
+grep -q "^Files: qrb-punkte.html" "$work/root/usr/share/doc/qrb-punkte/copyright" ||
+    fail "the copyright file does not name what the page carries"
 desktop-file-validate "$work/root/usr/share/applications/$id.desktop" ||
     fail "desktop-file-validate refuses the desktop entry"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/$id.metainfo.xml" ||
@@ -116,6 +120,12 @@ exec_line=$(sed -n 's/^Exec=//p' "$desktop")
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 [[ -f /usr/share/icons/hicolor/48x48/apps/$icon.png ]] || fail "Icon=$icon is not in the hicolor theme"
 run "menu ($exec_line)" "$exec_line"
+# The logbook's entry opens the installed page in the default browser.
+logbook=/usr/share/applications/$id.Logbuch.desktop
+desktop-file-validate "$logbook" || fail "desktop-file-validate refuses the installed $logbook"
+read -r opener opened < <(sed -n 's/^Exec=//p' "$logbook")
+[[ $opener == xdg-open && -f $opened && $opened == /usr/share/qrb-punkte/qrb-punkte.html ]] ||
+    fail "the logbook's entry does not open the installed page: $opener $opened"
 run "command line (/usr/bin/qrb-punkte)" /usr/bin/qrb-punkte
 [[ $(timeout 10 env -u DISPLAY -u WAYLAND_DISPLAY /usr/bin/qrb-punkte --version) == "qrb-punkte $version" ]] ||
     fail "qrb-punkte --version does not say $version"
@@ -134,7 +144,8 @@ DEBIAN_FRONTEND=noninteractive apt-get purge -y -q -o DPkg::Lock::Timeout=300 "$
     >"$work/purge.log" 2>&1 || fail "apt-get purge failed: $(cat "$work/purge.log")"
 ours=0
 ! installed || fail "$package is still installed after apt-get purge"
-for file in /usr/bin/qrb-punkte "$desktop" "/usr/share/metainfo/$id.metainfo.xml" \
+for file in /usr/bin/qrb-punkte "$desktop" "$logbook" /usr/share/qrb-punkte \
+    "/usr/share/metainfo/$id.metainfo.xml" \
     "/usr/share/icons/hicolor/scalable/apps/$id.svg" /usr/share/man/man1/qrb-punkte.1.gz \
     /usr/share/doc/qrb-punkte/copyright; do
     [[ ! -e $file ]] || fail "$file is left after apt-get purge"

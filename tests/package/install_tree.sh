@@ -4,9 +4,11 @@
 # program in bin/, a valid desktop entry that starts it and names the icon,
 # the icon in the hicolor theme at every size, and valid AppStream metadata
 # for the same application, release and licence, every manual page of
-# packaging/man/ where man finds it, and the Debian copyright file.
+# packaging/man/ where man finds it, and the Debian copyright file; and the
+# page of the web build in share/qrb-punkte/ with its own desktop entry that
+# opens it in the default browser.
 #
-# Usage: install_tree.sh SOURCE_DIR BUILD_DIR APP_ID VERSION
+# Usage: install_tree.sh SOURCE_DIR BUILD_DIR APP_ID VERSION PAGE
 set -euo pipefail
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
@@ -15,6 +17,7 @@ source=$1
 build=$2
 id=$3
 version=$4
+page=$5
 
 need_tools desktop-file-validate:desktop-file-utils appstreamcli:appstream
 
@@ -37,6 +40,18 @@ entry() { sed -n "s/^$1=//p" "$desktop"; }
 [[ $(entry Exec) == qrb-punkte ]] || fail "Exec is '$(entry Exec)', not the installed program"
 [[ $(entry Icon) == "$id" ]] || fail "Icon is '$(entry Icon)', not $id"
 [[ $(entry Categories) == *HamRadio\;* ]] || fail "Categories '$(entry Categories)' lack HamRadio"
+
+# The page, as the web build made it, and the entry that opens it.
+[[ -f $page ]] || fail "no page $page: the web build (scripts/web/build.sh) makes it"
+cmp -s "$page" "$root/share/qrb-punkte/qrb-punkte.html" ||
+    fail "share/qrb-punkte/qrb-punkte.html is not the web build's $page"
+logbook=$root/share/applications/$id.Logbuch.desktop
+[[ -f $logbook ]] || fail "no desktop entry share/applications/$id.Logbuch.desktop"
+desktop-file-validate "$logbook" || fail "desktop-file-validate refuses $logbook"
+[[ $(sed -n 's/^Name=//p' "$logbook") == "QRB-Punkte Logbuch" ]] ||
+    fail "the logbook's entry is named '$(sed -n 's/^Name=//p' "$logbook")'"
+[[ $(sed -n 's/^Exec=//p' "$logbook") == "xdg-open /usr/share/qrb-punkte/qrb-punkte.html" ]] ||
+    fail "the logbook's entry does not open the page: $(sed -n 's/^Exec=//p' "$logbook")"
 
 # The icon at every usual size: PNG of exactly that size, and the SVG.
 png_size() { # width and height from the PNG header

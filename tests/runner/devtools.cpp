@@ -238,6 +238,17 @@ Browser::Answer Browser::call(const std::string& method, const Json& params,
     return std::move(answers.front());
 }
 
+bool Browser::post(const std::string& method, const Json& params, const std::string& session) {
+    if (!running()) {
+        return false;
+    }
+    Json message = {{"id", nextId_++}, {"method", method}, {"params", params}};
+    if (!session.empty()) {
+        message["sessionId"] = session;
+    }
+    return send(message);
+}
+
 std::string Browser::callAll(const std::vector<std::pair<std::string, Json>>& commands,
                              const std::string& session) {
     for (const Answer& answer : exchange(commands, session)) {

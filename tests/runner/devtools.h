@@ -43,6 +43,10 @@ public:
     Answer call(const std::string& method, const Json& params = Json::object(),
                 const std::string& session = {});
 
+    // Sends a command without waiting for its answer, which is dropped when
+    // it comes: for commands given while an event is heard.
+    bool post(const std::string& method, const Json& params, const std::string& session);
+
     // Sends several commands at once, then waits for all their answers;
     // the browser carries them out in order. The first error, if any.
     std::string callAll(const std::vector<std::pair<std::string, Json>>& commands,

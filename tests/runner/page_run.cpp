@@ -153,14 +153,21 @@ void PageRun::note(const QString& problem) const {
 }
 
 // The page may load itself and data: and blob: URLs; anything else (the
-// network, or a file beside it) is a reference outside the page.
+// network, or a file beside it) is a reference outside the page. A worker
+// the page starts waits until its requests are watched too.
 void PageRun::heard(const Json& event) {
-    if (event.value("sessionId", std::string()) != session_) {
+    const std::string from = event.value("sessionId", std::string());
+    if (from != session_ && workers_.count(from) == 0) {
         return;
     }
     const std::string method = event.value("method", std::string());
     const Json& params = event.contains("params") ? event["params"] : Json::object();
-    if (method == "Network.requestWillBeSent") {
+    if (method == "Target.attachedToTarget" && from == session_) {
+        const std::string worker = params.value("sessionId", std::string());
+        workers_.insert(worker);
+        browser_.post("Network.enable", Json::object(), worker);
+        browser_.post("Runtime.runIfWaitingForDebugger", Json::object(), worker);
+    } else if (method == "Network.requestWillBeSent") {
         const std::string url = params["request"].value("url", std::string());
         if (url != url_ && url.rfind("data:", 0) != 0 && url.rfind("blob:", 0) != 0) {
             note(QStringLiteral("expected no request for anything outside the page, got %1")
@@ -229,6 +236,9 @@ QString PageRun::start() {
     command("Page.enable", Json::object());
     command("Runtime.enable", Json::object());
     command("Network.enable", Json::object());
+    // The page's workers are watched from their start.
+    command("Target.setAutoAttach",
+            {{"autoAttach", true}, {"waitForDebuggerOnStart", true}, {"flatten", true}});
     // The tab behaves as the focused one of a shown window.
     command("Emulation.setFocusEmulationEnabled", {{"enabled", true}});
     command("Page.addScriptToEvaluateOnNewDocument", {{"source", kPageProbeScript}});

@@ -7,8 +7,8 @@
 // Input.dispatchKeyEvent), a paste as a paste event carrying the text, and
 // close as the window's close button. What the page shows, the session's
 // shared variables and the print jobs are read back from the page. Every
-// request the page makes for anything but itself, and every error thrown in
-// it, fails the file.
+// request the page or a worker it starts makes for anything but itself, and
+// every error thrown in the page, fails the file.
 
 #include "output/printer.h"
 #include "session/window_session.h"
@@ -18,6 +18,7 @@
 
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,7 @@ private:
     std::string browserFailure_;
     std::string target_;
     std::string session_;
+    std::set<std::string> workers_; // the sessions of the page's workers
     mutable QStringList problems_;
     mutable std::optional<bool> ended_;
     mutable std::map<QString, devtools::Json> centres_;

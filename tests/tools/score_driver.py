@@ -13,9 +13,18 @@
                 messages, for the logs in --data (skipped, exit 77, when there
                 are none), the seeded logbooks, a file with a UTF-8 name and
                 standard input
+  page          the page's logbook (qrb-punkte.html in a headless Chromium,
+                driven by qrb-page-report) against qrb-score run in the files'
+                folder: the downloads #txt, #csv and #svg byte for byte, the
+                workbook's rows read back, the messages, no request and no
+                file left behind, and the printed report; for the sample logs,
+                the real logs in --data (when there are any), files that are
+                no logbook, and every option
 
     score_driver.py MODE --score QRB_SCORE [--scenario QRB_SCENARIO] --work DIR [--data DIR]
     score_driver.py windows --score QRB_SCORE --exe QRB_SCORE_EXE --work DIR --data DIR [--wine WINE]
+    score_driver.py page --score QRB_SCORE --page PAGE --page-report QRB_PAGE_REPORT --work DIR
+                    --samples DIR [--data DIR]
 """
 import argparse
 import csv
@@ -676,9 +685,146 @@ def windows_name(path):
     return "C:\\" + "\\".join(parts[parts.index("drive_c") + 1:])
 
 
+def page(opts):
+    """The page's reports of the same files with the same options as the
+    command's, each run in a folder holding the files under the names the
+    page sees (a browser hands a page the file's name, not its path)."""
+    work = Path(opts.work)
+    shutil.rmtree(work, ignore_errors=True)
+    (work / "logs").mkdir(parents=True)
+    logs = work / "logs"
+
+    def gather(paths):
+        names = []
+        for p in paths:
+            (logs / p.name).symlink_to(p.resolve())
+            names.append(p.name)
+        return names
+
+    kinds = (".adi", ".edi", ".adx")
+    samples = gather(sorted(p for p in Path(opts.samples).glob("*") if p.suffix.lower() in kinds))
+    real = []
+    if opts.data:
+        real = gather(sorted(p for p in Path(opts.data).glob("*") if p.suffix.lower() in kinds))
+    # Files that are no logbook, or not all of one, and a folder, among a good
+    # one; dropped, as a folder can only be.
+    (logs / "notes.adi").write_bytes((HERE.parent.parent / "README.md").read_bytes())
+    (logs / "Ordner").mkdir()
+    (logs / "cut.adi").write_bytes(b"<CALL:4>DL1A<GRIDSQUARE:6>JO7")
+    (logs / "empty.edi").write_bytes(b"")
+    (logs / "good.adi").write_text(
+        "<MY_GRIDSQUARE:6>jo62qm<GRIDSQUARE:4>JO73<BAND:4>70cm<CALL:4>DL1A<EOR>\n")
+    unreadable = ["notes.adi", "Ordner", "cut.adi", "empty.edi", "good.adi"]
+
+    cases = [
+        {"name": "samples", "files": samples, "print": True},
+        {"name": "options", "files": samples, "own": "jo62qm", "unique": True, "noSat": True,
+         "confirmed": True, "band": "144", "drop": True},
+        {"name": "unreadable", "files": unreadable, "drop": True},
+        {"name": "badown", "files": ["good.adi"], "own": "jo6"},
+    ]
+    if real:
+        # The second with more lines than the page shows at once: printed whole.
+        cases += [{"name": "realdata", "files": real},
+                  {"name": "realdata-own", "files": real, "own": "JO62QM", "unique": True,
+                   "band": "432", "print": True}]
+    else:
+        print(f"no real logs in {opts.data}: only the samples")
+    requests = "".join(json.dumps(dict(c, files=[str(logs / f) for f in c["files"]])) + "\n"
+                       for c in cases)
+    out = work / "page"
+    r = subprocess.run([opts.page_report, opts.page, str(out)], input=requests.encode(),
+                       capture_output=True, timeout=1200)
+    check(r.returncode == 0, f"qrb-page-report: exit status {r.returncode}: {r.stderr[-2000:]!r}")
+    answers = {a["name"]: a for a in map(json.loads, r.stdout.decode("utf-8").splitlines())}
+
+    for case in cases:
+        name = case["name"]
+        got = answers.get(name)
+        if got is None:
+            check(False, f"{name}: no answer from the page")
+            continue
+        check(got["problems"] == [], f"{name}: the page: {got['problems']}")
+        check(got.get("shown") == "logbook", f"{name}: the report made, the {got.get('shown')} shown")
+        args = []
+        if case.get("own"):
+            args += ["--own", case["own"]]
+        args += [flag for key, flag in (("unique", "--unique"), ("noSat", "--no-sat"),
+                                        ("confirmed", "--confirmed")) if case.get(key)]
+        band = ["--band", case["band"]] if case.get("band") else []
+
+        def score(extra):
+            return subprocess.run([str(Path(opts.score).resolve()), *args, *extra, *case["files"]],
+                                  capture_output=True, cwd=logs, timeout=300)
+
+        text = score([])
+        said = [line.removeprefix("qrb-score: ")
+                for line in text.stderr.decode("utf-8").splitlines()]
+        # The page says beside these where a log lacks its own locator.
+        shown = [m for m in got["messages"] if "eigener Locator fehlt" not in m]
+        if text.returncode == 2:
+            # The command's usage follows its line; the page names its field.
+            why = said[0].split(": ", 1)[-1]
+            check(len(shown) == 1 and case["own"] in shown[0] and shown[0].endswith(": " + why)
+                  and got["downloads"] == {},
+                  f"{name}: refused as the command refuses it: {got['messages']} {said}")
+            print(f"{name}: refused: {shown}")
+            continue
+        check(shown == said, f"{name}: messages {got['messages']}, the command's {said}")
+        stem = Path(case["files"][0]).stem
+        check(got["downloads"] == {k: f"{stem}-qrb.{k}" for k in ("txt", "csv", "xlsx", "svg")},
+              f"{name}: downloads {got['downloads']}")
+        check(got.get("leftFiles") == 0, f"{name}: {got.get('leftFiles')} files left in memory")
+        saved = out / name
+
+        def same(kind, want):
+            path = saved / f"{stem}-qrb.{kind}"
+            have = path.read_bytes() if path.exists() else b""
+            if have != want:
+                a, b = have.split(b"\n"), want.split(b"\n")
+                line = next((i for i, (x, y) in enumerate(zip(a, b)) if x != y), min(len(a), len(b)))
+                check(False, f"{name}: #{kind} differs from line {line + 1} on ({len(have)} bytes, "
+                             f"the command's {len(want)}): {a[line:line + 2]!r} {b[line:line + 2]!r}")
+
+        same("txt", text.stdout)
+        same("csv", score(["--format", "csv"]).stdout)
+        svg, book = work / f"{name}.svg", work / f"{name}.xlsx"
+        score(["--map", str(svg), *band, "--xlsx", str(book)])
+        same("svg", svg.read_bytes())
+        mine, theirs = read_xlsx(saved / f"{stem}-qrb.xlsx"), read_xlsx(book)
+        check(mine == theirs and len(mine.get("Verbindungen", [])) > 1,
+              f"{name}: the workbook's rows differ: "
+              f"{[(k, len(v)) for k, v in mine.items()]} {[(k, len(v)) for k, v in theirs.items()]}")
+        print(f"{name}: {len(case['files'])} logs, {len(text.stdout)} bytes of text, "
+              f"{len(mine.get('Verbindungen', [])) - 1} rows")
+        if case.get("print"):
+            printed(name, saved / "print.pdf", text.stdout.decode("utf-8"))
+    return 0
+
+
+def printed(name, pdf, text):
+    """The printed report: its title on the first page, "Seite N von M" on
+    every page, and every line of the log whole on one page."""
+    if not shutil.which("pdftotext"):
+        print("no pdftotext: the printout is not read")
+        return
+    pages = [p for p in run(["pdftotext", "-layout", str(pdf), "-"]).stdout.decode("utf-8")
+             .split("\f") if p.strip()]
+    check(pages and pages[0].strip().startswith("QRB-Punkte: "),
+          f"{name}: printed, its title first: {pages[:1]}")
+    check(all(f"Seite {i} von {len(pages)}" in p for i, p in enumerate(pages, 1)),
+          f"{name}: \"Seite N von {len(pages)}\" on each page")
+    flat = [" ".join(p.split()) for p in pages]
+    lines = [" ".join(line.split()) for line in text.splitlines() if LOG_LINE.match(line)]
+    cut = [line for line in lines if not any(line in p for p in flat)]
+    check(lines and not cut, f"{name}: {len(cut)} of {len(lines)} log lines not whole on a "
+                             f"printed page: {cut[:3]}")
+    print(f"{name}: printed on {len(pages)} pages")
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("mode", choices=["differential", "realdata", "cli", "windows"])
+    parser.add_argument("mode", choices=["differential", "realdata", "cli", "windows", "page"])
     parser.add_argument("--score", required=True)
     parser.add_argument("--scenario")
     parser.add_argument("--work", default=".")
@@ -688,8 +834,12 @@ def main():
     parser.add_argument("--wine", default="wine", help="runs a Windows program (windows)")
     parser.add_argument("--seeded", action="store_true",
                         help="also the seeded logbooks and special names (windows)")
+    parser.add_argument("--page", help="qrb-punkte.html (page)")
+    parser.add_argument("--page-report", help="qrb-page-report, which drives the page (page)")
+    parser.add_argument("--samples", help="the sample logbooks (page)")
     opts = parser.parse_args()
-    modes = {"differential": differential, "realdata": realdata, "cli": cli, "windows": windows}
+    modes = {"differential": differential, "realdata": realdata, "cli": cli, "windows": windows,
+             "page": page}
     status = modes[opts.mode](opts)
     if status == 77:
         return 77

@@ -14,7 +14,8 @@ LINKING = {"src", "href", "action", "formaction", "poster", "data", "srcset", "x
            "background", "manifest", "ping", "cite", "longdesc", "codebase", "archive"}
 # Elements that bring in another document or resource whatever they say.
 OUTSIDE = {"link", "iframe", "frame", "frameset", "object", "embed", "base", "applet", "portal"}
-SCRIPT_TYPES = {"", "text/javascript", "application/javascript", "module"}
+# Scripts the page runs, itself or in a worker it starts from the script's text.
+SCRIPT_TYPES = {"", "text/javascript", "application/javascript", "module", "text/js-worker"}
 # Ways a script reaches out.
 REACHING = re.compile(r"\bfetch\s*\(|XMLHttpRequest|WebSocket|EventSource|sendBeacon|"
                       r"importScripts|\bimport\s*\(|\bimport\s+[\w{*]|navigator\.serviceWorker|"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The Windows installer under Wine: a silent install for the current user
-# (no administrator rights), the files, the Start-menu entries and the entry
-# in the list of apps, the installed qrb-score.exe runs, and a silent
-# uninstall takes all of it away again, nothing left in the temp folders.
+# (no administrator rights), the files, the Start-menu entries (among them
+# "Logbuch auswerten", a shortcut to the page) and the entry in the list of
+# apps, the installed qrb-score.exe runs, and a silent uninstall takes all of
+# it away again, nothing left in the temp folders.
 #
 # Usage: installer.sh WINDOWS_BUILD_DIR
 set -euo pipefail
@@ -22,9 +23,10 @@ zip=$build/packages/qrb-punkte-$version-windows-x64.zip
 [[ -s $setup ]] || fail "no installer $setup (target package-windows)"
 [[ -s $zip ]] || fail "no zip archive $zip (target package-windows)"
 
-# The zip: the programs and the three texts in one folder, nothing else.
+# The zip: the programs, the page and the three texts in one folder, nothing
+# else.
 listing=$(python3 -c 'import sys, zipfile; print("\n".join(zipfile.ZipFile(sys.argv[1]).namelist()))' "$zip" | sort)
-expected=$(printf "qrb-punkte-$version-windows-x64/%s\n" "" LIESMICH.txt LIZENZ.txt LIZENZHINWEISE.txt qrb-punkte.exe qrb-score.exe | sort)
+expected=$(printf "qrb-punkte-$version-windows-x64/%s\n" "" LIESMICH.txt LIZENZ.txt LIZENZHINWEISE.txt qrb-punkte.exe qrb-score.exe qrb-punkte.html | sort)
 [[ $listing == "$expected" ]] || fail "the zip holds"$'\n'"$listing"$'\n'"not"$'\n'"$expected"
 
 # The notice names every part linked in and holds its licence's text.
@@ -92,12 +94,20 @@ rm -rf -- "$target" "$menu"
 # A user without administrator rights: the installer asks for none, so Wine
 # starts it as it is.
 wine "$setup" /S || fail "the silent install ended with status $?"
-for file in qrb-punkte.exe qrb-score.exe LIESMICH.txt LIZENZ.txt LIZENZHINWEISE.txt Deinstallieren.exe; do
+for file in qrb-punkte.exe qrb-score.exe qrb-punkte.html LIESMICH.txt LIZENZ.txt LIZENZHINWEISE.txt \
+    Deinstallieren.exe; do
     [[ -s $target/$file ]] || fail "not installed: $target/$file"
 done
-for link in QRB-Punkte.lnk "qrb-score (Eingabeaufforderung).lnk" Liesmich.lnk "QRB-Punkte deinstallieren.lnk"; do
+for link in QRB-Punkte.lnk "qrb-score (Eingabeaufforderung).lnk" "Logbuch auswerten.lnk" \
+    Liesmich.lnk "QRB-Punkte deinstallieren.lnk"; do
     [[ -s $menu/$link ]] || fail "no Start-menu entry \"$link\" in $menu"
 done
+# "Logbuch auswerten" is a shortcut to the installed page, which Windows opens
+# in the default browser; the page is the web build's.
+grep -aq 'qrb-punkte\.html' "$menu/Logbuch auswerten.lnk" ||
+    fail "\"Logbuch auswerten\" does not lead to qrb-punkte.html"
+page=$(sed -n 's/^QRB_PAGE:FILEPATH=//p' "$build/CMakeCache.txt")
+cmp -s "$target/qrb-punkte.html" "$page" || fail "the installed qrb-punkte.html is not the web build's $page"
 cmp -s "$target/qrb-score.exe" "$build/qrb-score/qrb-score.exe" ||
     fail "the installed qrb-score.exe is not the one built"
 shown=$(wine reg query "$uninstall_key" /v DisplayVersion 2>&1 | tr -d '\r')

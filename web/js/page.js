@@ -2,7 +2,9 @@
 // The page around the window: loads the session module, opens the window as
 // at program start, prints DRU's jobs through the browser's print, says when
 // the program has ended and offers a new start, and scales the window as a
-// whole where the page is narrower than it.
+// whole where the page is narrower than it. Once the window is open, the
+// logbook's section (logbook.js) starts its worker; the two are shown one at
+// a time, as tabs.
 "use strict";
 
 const QrbPage = (() => {
@@ -79,6 +81,38 @@ const QrbPage = (() => {
         holder.style.height = `${height * scale}px`;
     }
 
+    // The window or the logbook. Printing prints what is shown: DRU's job
+    // with the window, the report with the logbook.
+    const views = { window: "show-window", logbook: "show-logbook" };
+
+    function showView(name) {
+        for (const [view, tabId] of Object.entries(views)) {
+            const tab = byId(tabId);
+            const shown = view === name;
+            tab.setAttribute("aria-selected", String(shown));
+            tab.tabIndex = shown ? 0 : -1;
+            byId(tab.getAttribute("aria-controls")).hidden = !shown;
+        }
+        document.body.classList.toggle("logbook-shown", name === "logbook");
+        if (name === "window") {
+            fit();
+        }
+    }
+
+    for (const [view, tabId] of Object.entries(views)) {
+        const tab = byId(tabId);
+        tab.addEventListener("click", () => showView(view));
+        // Arrow keys go from tab to tab.
+        tab.addEventListener("keydown", (event) => {
+            if (event.key === "ArrowLeft" || event.key === "ArrowRight") {
+                const other = view === "window" ? "logbook" : "window";
+                showView(other);
+                byId(views[other]).focus();
+                event.preventDefault();
+            }
+        });
+    }
+
     async function boot() {
         try {
             session = await QrbSession.load("qrb-module");
@@ -90,7 +124,14 @@ const QrbPage = (() => {
             note.hidden = false;
             note.textContent += ` ${error}`;
             failReady(error);
+            return;
         }
+        // The logbook's worker after the window: the window is ready first.
+        page.logbook = QrbLogbook.start(() => showView("logbook")).catch((error) => {
+            const line = document.createElement("p");
+            line.textContent = `Die Auswertung der Logbücher konnte nicht geladen werden: ${error}`;
+            byId("messages").appendChild(line);
+        });
     }
 
     byId("window-close").addEventListener("click", () => win && win.close());

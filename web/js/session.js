@@ -85,5 +85,5 @@ const QrbSession = (() => {
         }
     }
 
-    return { load };
+    return { load, decodeBase64 };
 })();
