@@ -198,12 +198,15 @@ std::optional<int> parseArguments(int argc, char* argv[], Options& options) {
     if (options.print && options.pdf) {
         return usageError("--print und --pdf schließen einander aus");
     }
+    // Where no PDF can be written, --pdf is not offered either.
+    const std::string printOptions =
+        qrb::score::pdfUnavailable().empty() ? "--print oder --pdf" : "--print";
     if ((options.print || options.pdf) && options.format == OutputFormat::Csv) {
-        return usageError("gedruckt wird das Protokoll, nicht CSV: --format csv passt nicht "
-                          "zu --print oder --pdf");
+        return usageError("gedruckt wird das Protokoll, nicht CSV: --format csv passt nicht zu " +
+                          printOptions);
     }
     if (options.mapPage && !options.print && !options.pdf) {
-        return usageError("--map=page setzt die Karte vor den Druck: nur mit --print oder --pdf");
+        return usageError("--map=page setzt die Karte vor den Druck: nur mit " + printOptions);
     }
     if (options.mapBand != report::kAllBands && !options.map && !options.mapPage) {
         return usageError("--band gilt der Karte: nur mit --map");

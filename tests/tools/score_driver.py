@@ -586,6 +586,15 @@ def windows(opts):
             check(r.returncode == 2 and r.stdout == b"" and not (work / args[1]).exists()
                   and r.stderr == f"qrb-score: {said}\n".encode(),
                   f"{args[0]} under Wine: {r.returncode} {r.stderr!r}")
+        # Usage errors about printing name only the options Windows offers.
+        for args, said in ((["--map=page"], "--map=page setzt die Karte vor den Druck: nur mit "
+                            "--print"),
+                           (["--print", "--format", "csv"], "gedruckt wird das Protokoll, nicht "
+                            "CSV: --format csv passt nicht zu --print")):
+            r = subprocess.run(windows_score + args + ["mygrid.adi"], capture_output=True,
+                               cwd=work, timeout=300)
+            check(r.returncode == 2 and r.stderr.split(b"\n")[0] == f"qrb-score: {said}".encode(),
+                  f"{args} under Wine: {r.returncode} {r.stderr!r}")
         r = subprocess.run(windows_score + ["--help"], capture_output=True, cwd=work, timeout=300)
         check(r.returncode == 0 and b"--xlsx" in r.stdout and b"--map=page" in r.stdout
               and b"--pdf" not in r.stdout and b"PNG" not in r.stdout,
