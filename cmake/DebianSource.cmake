@@ -1,4 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
+include_guard(GLOBAL)
 # Debian's own source package of a library, for the cross builds (Windows,
 # the page's WebAssembly) to compile: the same source the Linux build's
 # package was built from. Fetched once per build tree with `apt-get source`, which needs a
@@ -31,4 +32,54 @@ function(qrb_debian_source package dir result)
   endif()
   list(GET unpacked 0 unpacked)
   set(${result} ${unpacked} PARENT_SCOPE)
+endfunction()
+
+# Debian's expat, built once with its own CMake and the build's toolchain as a
+# static library into the build tree:
+#
+#   qrb_debian_expat(FOR ARG...)
+#
+# FOR names the build in messages ("Windows", "the page"); ARG... are more
+# options for expat's CMake. Sets EXPAT_INCLUDE_DIR and EXPAT_LIBRARY for
+# find_package(EXPAT), and QRB_EXPAT_SOURCE to the source tree (a package's
+# notice takes expat's licence from it).
+function(qrb_debian_expat for)
+  set(root ${CMAKE_BINARY_DIR}/expat)
+  set(prefix ${root}/install)
+  set(library ${prefix}/lib/libexpat.a)
+  qrb_debian_source(expat ${root} package)
+  set(QRB_EXPAT_SOURCE ${package} CACHE INTERNAL "expat's source tree")
+  if(NOT EXISTS ${library})
+    file(REMOVE_RECURSE ${root}/build ${prefix})
+    set(source ${package})
+    # Debian's source package holds the upstream tree in expat/ below its top.
+    if(EXISTS ${source}/expat/CMakeLists.txt)
+      set(source ${source}/expat)
+    endif()
+    message(STATUS "expat for ${for}: building ${source}")
+    execute_process(
+      COMMAND ${CMAKE_COMMAND} -S ${source} -B ${root}/build -G Ninja
+              -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE} -DCMAKE_BUILD_TYPE=Release
+              -DCMAKE_INSTALL_PREFIX=${prefix}
+              -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_EXAMPLES=OFF
+              -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF -DEXPAT_BUILD_PKGCONFIG=OFF
+              ${ARGN}
+      RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT status EQUAL 0)
+      message(FATAL_ERROR "expat for ${for}: configuring expat failed:\n${out}")
+    endif()
+    # Debian builds expat with its configure script, which defines the feature
+    # macros as 1, and its patches test them so (#if XML_DTD == 1); expat's
+    # CMake defines them empty. Give them the value Debian's build gives them.
+    file(READ ${root}/build/expat_config.h config)
+    string(REGEX REPLACE "#define (XML_[A-Z_]+)[ \t]*\n" "#define \\1 1\n" config "${config}")
+    file(WRITE ${root}/build/expat_config.h "${config}")
+    execute_process(COMMAND ${CMAKE_COMMAND} --build ${root}/build --target install -j 2
+                    RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT status EQUAL 0 OR NOT EXISTS ${library})
+      message(FATAL_ERROR "expat for ${for}: building expat failed, or gave no ${library}:\n${out}")
+    endif()
+  endif()
+  set(EXPAT_INCLUDE_DIR ${prefix}/include CACHE PATH "expat headers (${for})" FORCE)
+  set(EXPAT_LIBRARY ${library} CACHE FILEPATH "expat static library (${for})" FORCE)
 endfunction()

@@ -4,8 +4,7 @@
 # Linux build links), fetched once per build tree with `apt-get source`:
 #
 #   expat          built once with its own CMake and this toolchain into the
-#                  build tree; sets EXPAT_INCLUDE_DIR and EXPAT_LIBRARY for
-#                  find_package(EXPAT)
+#                  build tree (qrb_debian_expat)
 #   qrb_zlib       zlib's deflate, for the zip files of the workbook
 #   qrb_xlsxwriter libxlsxwriter with the minizip it bundles, its tmpfileplus
 #                  and md5
@@ -26,55 +25,14 @@ enable_language(C)
 set(qrb_wasm_expat_flags "${CMAKE_C_FLAGS} -D_WASI_EMULATED_GETPID")
 
 # ---- expat --------------------------------------------------------------------
-set(expat_root ${CMAKE_BINARY_DIR}/expat)
-set(expat_prefix ${expat_root}/install)
-set(expat_library ${expat_prefix}/lib/libexpat.a)
-
-function(qrb_wasm_expat_step what)
-  execute_process(${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "expat for the page: ${what} failed:\n${out}")
-  endif()
-endfunction()
-
-if(NOT EXISTS ${expat_library})
-  file(REMOVE_RECURSE ${expat_root}/build ${expat_prefix})
-  qrb_debian_source(expat ${expat_root} expat_source)
-  # Debian's source package holds the upstream tree in expat/ below its top.
-  if(EXISTS ${expat_source}/expat/CMakeLists.txt)
-    set(expat_source ${expat_source}/expat)
-  endif()
-  message(STATUS "expat for the page: building ${expat_source}")
-  qrb_wasm_expat_step("configuring expat"
-    COMMAND ${CMAKE_COMMAND} -S ${expat_source} -B ${expat_root}/build -G Ninja
-            -DCMAKE_TOOLCHAIN_FILE=${CMAKE_TOOLCHAIN_FILE}
-            -DCMAKE_BUILD_TYPE=Release
-            -DCMAKE_INSTALL_PREFIX=${expat_prefix}
-            -DCMAKE_C_FLAGS=${qrb_wasm_expat_flags}
-            # Its checks of type sizes read the sizes out of a linked test
-            # program, whose unused data the linker would otherwise drop; its
-            # old minimum CMake version would leave the link flags out of
-            # such checks.
-            "-DCMAKE_EXE_LINKER_FLAGS=${CMAKE_EXE_LINKER_FLAGS} -Wl,--no-gc-sections"
-            -DCMAKE_POLICY_DEFAULT_CMP0056=NEW
-            -DEXPAT_SHARED_LIBS=OFF -DEXPAT_BUILD_TOOLS=OFF -DEXPAT_BUILD_EXAMPLES=OFF
-            -DEXPAT_BUILD_TESTS=OFF -DEXPAT_BUILD_DOCS=OFF -DEXPAT_BUILD_PKGCONFIG=OFF
-            -DEXPAT_WITH_GETRANDOM=OFF -DEXPAT_WITH_SYS_GETRANDOM=OFF)
-  # Debian builds expat with its configure script, which defines the feature
-  # macros as 1, and its patches test them so (#if XML_DTD == 1); expat's CMake
-  # defines them empty. Give them the value Debian's build gives them.
-  file(READ ${expat_root}/build/expat_config.h config)
-  string(REGEX REPLACE "#define (XML_[A-Z_]+)[ \t]*\n" "#define \\1 1\n" config "${config}")
-  file(WRITE ${expat_root}/build/expat_config.h "${config}")
-  qrb_wasm_expat_step("building expat"
-    COMMAND ${CMAKE_COMMAND} --build ${expat_root}/build --target install -j 2)
-  if(NOT EXISTS ${expat_library})
-    file(GLOB_RECURSE built ${expat_prefix}/lib/*.a)
-    message(FATAL_ERROR "expat for the page: no ${expat_library} after the build (found: ${built})")
-  endif()
-endif()
-set(EXPAT_INCLUDE_DIR ${expat_prefix}/include CACHE PATH "expat headers (page build)" FORCE)
-set(EXPAT_LIBRARY ${expat_library} CACHE FILEPATH "expat static library (page build)" FORCE)
+qrb_debian_expat("the page"
+  -DCMAKE_C_FLAGS=${qrb_wasm_expat_flags}
+  # Its checks of type sizes read the sizes out of a linked test program,
+  # whose unused data the linker would otherwise drop; its old minimum CMake
+  # version would leave the link flags out of such checks.
+  "-DCMAKE_EXE_LINKER_FLAGS=${CMAKE_EXE_LINKER_FLAGS} -Wl,--no-gc-sections"
+  -DCMAKE_POLICY_DEFAULT_CMP0056=NEW
+  -DEXPAT_WITH_GETRANDOM=OFF -DEXPAT_WITH_SYS_GETRANDOM=OFF)
 # Whatever links expat links the getpid emulation with it, and libxlsxwriter
 # the emulation of clock() (tmpfileplus seeds its names with it); at the end
 # of the link, where what needs them has come before.

@@ -133,6 +133,23 @@ bool consoleOfItsOwn();
 // end of the input.
 std::optional<std::string> readLine();
 
+// A line of standard input read byte by byte, without its line end (LF or
+// CR LF); nothing at the end of the input. readLine where no console is.
+inline std::optional<std::string> readInputLine() {
+    std::string line;
+    int c = 0;
+    while ((c = std::getchar()) != EOF && c != '\n') {
+        line += static_cast<char>(c);
+    }
+    if (c == EOF && line.empty()) {
+        return std::nullopt;
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return line;
+}
+
 // Waits until a key is pressed in the console; at the end of the input, not
 // at all.
 void waitForKey();

@@ -158,18 +158,7 @@ bool consoleOfItsOwn() {
 }
 
 std::optional<std::string> readLine() {
-    std::string line;
-    int c = 0;
-    while ((c = std::getchar()) != EOF && c != '\n') {
-        line += static_cast<char>(c);
-    }
-    if (c == EOF && line.empty()) {
-        return std::nullopt;
-    }
-    if (!line.empty() && line.back() == '\r') {
-        line.pop_back();
-    }
-    return line;
+    return readInputLine();
 }
 
 void waitForKey() {

@@ -257,18 +257,7 @@ bool consoleOfItsOwn() {
 std::optional<std::string> readLine() {
     std::fflush(stdout);
     if (!isConsole(STD_INPUT_HANDLE)) {
-        std::string line;
-        int c = 0;
-        while ((c = std::getchar()) != EOF && c != '\n') {
-            line += static_cast<char>(c);
-        }
-        if (c == EOF && line.empty()) {
-            return std::nullopt;
-        }
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        return line;
+        return readInputLine();
     }
     // The console's own line editing, in UTF-16 whatever its code page.
     std::wstring line;

@@ -36,6 +36,14 @@ int bandOf(const logbook::Record& record, logbook::Format format) {
 
 } // namespace
 
+std::string_view trimmedBlanksTabs(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 std::string_view trimmedSpace(std::string_view text) {
     const auto space = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
     while (!text.empty() && space(text.front())) {

@@ -41,6 +41,10 @@ LogLocator judgeLocator(std::string_view fileText);
 // white space is part of the locator (and fails its check).
 std::string_view trimmedBlanks(std::string_view text);
 
+// A field's value (a date, a time, PROP_MODE, SAT_NAME) without the blanks
+// and tabs around it.
+std::string_view trimmedBlanksTabs(std::string_view text);
+
 // A call or a station as the log writes it: leading and trailing ASCII white
 // space (blank, tab, line and page breaks) is blank, whatever the output.
 std::string_view trimmedSpace(std::string_view text);

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/date_time.h"
 
+#include "report/contact.h"
+
 #include <array>
 
 namespace qrb::report {
@@ -34,29 +36,18 @@ int daysIn(int month, int year) {
     return month == 2 && leap ? 29 : kDays[static_cast<std::size_t>(month - 1)];
 }
 
-// Blanks and tabs around a date or time are not part of it.
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 } // namespace
 
 std::string isoDate(std::string_view written) {
     std::string iso;
     if (!isoDateInto(iso, written)) {
-        iso = trimmed(written);
+        iso = trimmedBlanksTabs(written);
     }
     return iso;
 }
 
 std::size_t isoDateChars(char* iso, std::string_view written) {
-    const std::string_view text = trimmed(written);
+    const std::string_view text = trimmedBlanksTabs(written);
     if ((text.size() != 8 && text.size() != 6) || !allDigits(text)) {
         return 0;
     }
@@ -98,13 +89,13 @@ bool isoDateInto(std::string& iso, std::string_view written) {
 std::string clockTime(std::string_view written, bool seconds) {
     std::string clock;
     if (!clockTimeInto(clock, written, seconds)) {
-        clock = trimmed(written);
+        clock = trimmedBlanksTabs(written);
     }
     return clock;
 }
 
 std::size_t clockTimeChars(char* clock, std::string_view written, bool seconds) {
-    const std::string_view text = trimmed(written);
+    const std::string_view text = trimmedBlanksTabs(written);
     if ((text.size() != 4 && text.size() != 6) || !allDigits(text) ||
         number(text.substr(0, 2)) > 23 || number(text.substr(2, 2)) > 59 ||
         (text.size() == 6 && number(text.substr(4, 2)) > 59)) {

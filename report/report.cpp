@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/report.h"
 
+#include "report/contact.h"
 #include "report/date_time.h"
 
 #include <algorithm>
@@ -15,17 +16,6 @@ namespace {
 
 constexpr std::size_t kBandSlots = kBands.size() + 1; // the bands and their sum
 constexpr std::uint64_t kSquares = std::uint64_t{24} * 24 * 100;
-
-// Blanks and tabs around PROP_MODE and SAT_NAME are not part of them.
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 void upperInto(std::string& to, std::string_view text) {
     to.assign(text);
@@ -500,10 +490,10 @@ bool confirmedContact(const logbook::Record& record) {
 }
 
 bool madeThroughSatellite(const logbook::Record& record) {
-    const std::string_view mode = trimmed(record.propMode);
+    const std::string_view mode = trimmedBlanksTabs(record.propMode);
     return (mode.size() == 3 && (mode[0] == 'S' || mode[0] == 's') &&
             (mode[1] == 'A' || mode[1] == 'a') && (mode[2] == 'T' || mode[2] == 't')) ||
-           !trimmed(record.satName).empty();
+           !trimmedBlanksTabs(record.satName).empty();
 }
 
 } // namespace qrb::report

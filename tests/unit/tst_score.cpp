@@ -113,6 +113,20 @@ QStringList writeTextLog(const std::vector<Entry>& entries, std::uint64_t budget
     return lines.lines;
 }
 
+// What the report made of a contact: its block and marks, or why it skipped it.
+QString judged(qrb::report::Report& report, const Record& r, ContactScore& score) {
+    qrb::report::Marks marks;
+    const std::size_t block = report.judge(r, score, marks);
+    if (!score.scored) {
+        return text(qrb::report::skipText(score.reason));
+    }
+    QString line = QString::number(block);
+    line += marks.repeat ? " repeat" : "";
+    line += marks.satellite ? " sat" : "";
+    line += marks.confirmed ? " conf" : "";
+    return line;
+}
+
 } // namespace
 
 class TstScore : public QObject {
@@ -683,7 +697,6 @@ void TstScore::reportMarks() {
     report.addSink(handed);
     report.beginFile("a.adi");
     QStringList got;
-    qrb::report::Marks marks;
     for (const Contact& c : contacts) {
         Record r = record(1, c.call);
         r.stationCall = c.station;
@@ -691,15 +704,7 @@ void TstScore::reportMarks() {
         r.propMode = c.propMode;
         r.satName = c.satName;
         ContactScore score = scored(c.own, "JO73", c.band, 2, c.band);
-        const std::size_t block = report.judge(r, score, marks);
-        if (!score.scored) {
-            got << text(qrb::report::skipText(score.reason));
-            continue;
-        }
-        QString line = QString::number(block);
-        line += marks.repeat ? " repeat" : "";
-        line += marks.satellite ? " sat" : "";
-        got << line;
+        got << judged(report, r, score);
     }
     QCOMPARE(got, expected);
     QCOMPARE(handed.lines.size(), expected.filter(QRegularExpression("^[0-9]")).size());
@@ -751,7 +756,6 @@ void TstScore::confirmedRule() {
     qrb::report::Report report({unique, noSat, confirmed}, true);
     report.beginFile("a.adi");
     QStringList got;
-    qrb::report::Marks marks;
     for (const Contact& c : contacts) {
         Record r = record(1, c.call);
         r.propMode = c.propMode;
@@ -761,16 +765,7 @@ void TstScore::confirmedRule() {
         ContactScore score = c.call == std::string_view("OK4EF")
                                  ? skipped("JO62", "JO73", -1, Skip::BandMissing)
                                  : scored("JO62", "JO73", 1, 2, 1);
-        const std::size_t block = report.judge(r, score, marks);
-        if (!score.scored) {
-            got << text(qrb::report::skipText(score.reason));
-            continue;
-        }
-        QString line = QString::number(block);
-        line += marks.repeat ? " repeat" : "";
-        line += marks.satellite ? " sat" : "";
-        line += marks.confirmed ? " conf" : "";
-        got << line;
+        got << judged(report, r, score);
     }
     QCOMPARE(got, expected);
     // The band table counts the confirmed contacts among those that count.
