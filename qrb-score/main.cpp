@@ -274,14 +274,10 @@ bool scoreLog(const std::string& name, report::LogScoring& scoring) {
             progress.update(bytes, contacts);
         });
     progress.clear();
-    if (outcome.withoutConfirmations) {
-        say(name + ": " + std::string(report::withoutConfirmationsText()));
+    for (const std::string& line : report::outcomeLines(name, outcome)) {
+        say(line);
     }
-    if (outcome.failure) {
-        say(name + ": " + report::logFailureText(*outcome.failure));
-        return false;
-    }
-    return true;
+    return !outcome.failure;
 }
 
 // Where outputs go besides those the options name: in the Explorer case the

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/report.h"
 
+#include "output/log_line.h"
 #include "report/contact.h"
 #include "report/date_time.h"
 
@@ -184,6 +185,39 @@ private:
 
 std::string stationText(const std::string& station) {
     return station.empty() ? std::string("nicht angegeben") : station;
+}
+
+namespace {
+
+// The window's sum, digits and sign, in ASCII.
+std::string sumDigits(std::int64_t qrb) {
+    const std::u16string sum = sumText(qrb);
+    return {sum.begin(), sum.end()};
+}
+
+} // namespace
+
+std::string blockHeading(const Block& block) {
+    std::string heading = "Eigener Locator: " + block.square + ", Station: ";
+    heading += stationText(block.station);
+    heading += block.files.size() == 1 ? ", Datei: " : ", Dateien: ";
+    for (std::size_t i = 0; i < block.files.size(); ++i) {
+        heading += i == 0 ? "" : ", ";
+        heading += block.files[i];
+    }
+    return heading;
+}
+
+std::string blockSumText(const Block& block) {
+    return "Summe QRB:" + sumDigits(block.sum.qrb);
+}
+
+std::string stationTotalText(const StationTotal& total) {
+    return "Gesamtsumme QRB (Station " + stationText(total.station) + "):" + sumDigits(total.qrb);
+}
+
+std::string skippedCaption(std::uint64_t count) {
+    return "Nicht gewertet: " + std::to_string(count);
 }
 
 void appendMarks(std::string& to, const Marks& marks) {

@@ -102,6 +102,18 @@ struct StationTotal {
     std::int64_t qrb = 0;
 };
 
+// The report's own lines, the same in every output (the text log shows a
+// control character in a station or file name as "?"):
+// "Eigener Locator: JO62, Station: DL0XYZ, Datei: a.adi" ("Dateien: a, b").
+std::string blockHeading(const Block& block);
+// "Summe QRB:" and the block's sum, written as the window writes its sum.
+std::string blockSumText(const Block& block);
+// "Gesamtsumme QRB (Station DL0XYZ):" and the station's sum over its blocks.
+std::string stationTotalText(const StationTotal& total);
+// "Nicht gewertet: 3".
+std::string skippedCaption(std::uint64_t count);
+inline constexpr std::string_view kNothingScoredText = "Keine Verbindung gewertet.";
+
 // What every output is titled with: the stations and own squares of the
 // blocks (the first few of each), the band when the output shows only one,
 // and the dates of the contacts.

@@ -126,6 +126,17 @@ std::string_view withoutConfirmationsText() {
     return "EDI-Logs enthalten keine Bestätigungen: alle Verbindungen nicht bestätigt";
 }
 
+std::vector<std::string> outcomeLines(const std::string& name, const LogOutcome& outcome) {
+    std::vector<std::string> lines;
+    if (outcome.withoutConfirmations) {
+        lines.push_back(name + ": " + std::string(withoutConfirmationsText()));
+    }
+    if (outcome.failure) {
+        lines.push_back(name + ": " + logFailureText(*outcome.failure));
+    }
+    return lines;
+}
+
 std::string_view withoutOwnText() {
     return "eigener Locator fehlt (--own LOC angeben)";
 }

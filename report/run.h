@@ -68,6 +68,11 @@ struct LogOutcome {
 // German, as the command writes it after the file's name.
 std::string_view withoutConfirmationsText();
 
+// What is said of one logbook once it is read, a line each, every line
+// after the file's name: the note for an EDI log, then why it could not be
+// read to its end.
+std::vector<std::string> outcomeLines(const std::string& name, const LogOutcome& outcome);
+
 // The note for a logbook without an own locator, when the output (CSV) has
 // no place for it, as the command writes it after the file's name.
 std::string_view withoutOwnText();

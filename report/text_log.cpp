@@ -12,11 +12,6 @@ namespace qrb::report {
 
 namespace {
 
-constexpr std::string_view kOwnCaption = "Eigener Locator: ";
-constexpr std::string_view kSumCaption = "Summe QRB:";
-constexpr std::string_view kTotalCaption = "Gesamtsumme QRB (Station ";
-constexpr std::string_view kSkippedCaption = "Nicht gewertet: ";
-constexpr std::string_view kNothingScored = "Keine Verbindung gewertet.";
 constexpr std::string_view kWithoutOwn = "Ohne eigenen Locator (mit --own LOC angeben): ";
 // A call longer than this is cut in the lines of the log.
 constexpr std::size_t kCallShown = 32;
@@ -221,15 +216,8 @@ void TextLog::beginFile(std::string_view name) {
 
 void TextLog::beginBlock(std::size_t index) {
     const qrb::report::Block& block = report_.blocks()[index];
-    std::string heading(kOwnCaption);
-    heading += block.square;
-    heading += ", Station: ";
-    appendPrintable(heading, stationText(block.station));
-    heading += block.files.size() == 1 ? ", Datei: " : ", Dateien: ";
-    for (std::size_t i = 0; i < block.files.size(); ++i) {
-        heading += i == 0 ? "" : ", ";
-        appendPrintable(heading, block.files[i]);
-    }
+    std::string heading;
+    appendPrintable(heading, blockHeading(block));
     out_.line(heading);
     out_.line(textLogHeader());
 }
@@ -251,7 +239,7 @@ void TextLog::endBlock(std::size_t index) {
         }
     }
     out_.line(tableRow("Summe", block.sum));
-    out_.line(std::string(kSumCaption) + narrow(sumText(block.sum.qrb)));
+    out_.line(blockSumText(block));
 }
 
 void TextLog::contact(const logbook::Record& record, const ContactScore& contact,
@@ -375,7 +363,7 @@ void TextLog::writeWaitingBlocks() {
 }
 
 void TextLog::writeSkipped() {
-    out_.line(std::string(kSkippedCaption) + std::to_string(report_.skippedTotal()));
+    out_.line(skippedCaption(report_.skippedTotal()));
     for (const auto& [why, count] : report_.skipped()) {
         out_.line("  " + std::string(skipText(why)) + ": " + std::to_string(count));
     }
@@ -422,10 +410,8 @@ void TextLog::writeTotals() {
             out_.line({});
             first = false;
         }
-        std::string line(kTotalCaption);
-        appendPrintable(line, stationText(total.station));
-        line += "):";
-        line += narrow(sumText(total.qrb));
+        std::string line;
+        appendPrintable(line, stationTotalText(total));
         out_.line(line);
     }
 }
@@ -441,7 +427,7 @@ std::optional<TextLogFailure> TextLog::finish() {
         out_.line({});
     }
     if (blocks_.empty()) {
-        out_.line(kNothingScored);
+        out_.line(kNothingScoredText);
     } else {
         writeWaitingBlocks();
         writeTotals();

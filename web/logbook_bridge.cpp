@@ -305,16 +305,9 @@ QRB_EXPORT(qrb_report_log) const char* qrb_report_log() {
         run->scoring.score(name, source, [](std::uint64_t bytes, std::uint64_t contacts) {
             qrbHostProgress(static_cast<double>(bytes), static_cast<double>(contacts));
         });
-    std::vector<std::string> said;
-    if (outcome.withoutConfirmations) {
-        said.push_back(name + ": " + std::string(report::withoutConfirmationsText()));
-    }
-    if (outcome.failure) {
-        said.push_back(name + ": " + report::logFailureText(*outcome.failure));
-    }
     key(out, "contacts");
     number(out, static_cast<std::int64_t>(outcome.contacts));
-    messages(out, said);
+    messages(out, report::outcomeLines(name, outcome));
     out += '}';
     return answer(std::move(out));
 }

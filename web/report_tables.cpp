@@ -51,22 +51,6 @@ void bandRow(std::string& out, std::u16string_view caption, const report::BandTo
     out += ']';
 }
 
-std::string heading(const report::Block& block) {
-    std::string text = "Eigener Locator: " + block.square + ", Station: ";
-    text += report::stationText(block.station);
-    text += block.files.size() == 1 ? ", Datei: " : ", Dateien: ";
-    for (std::size_t i = 0; i < block.files.size(); ++i) {
-        text += i == 0 ? "" : ", ";
-        text += block.files[i];
-    }
-    return text;
-}
-
-std::string sumLine(std::string_view caption, std::int64_t qrb) {
-    const std::u16string sum = sumText(qrb);
-    return std::string(caption) + std::string(sum.begin(), sum.end());
-}
-
 } // namespace
 
 void jsonUtf8(std::string& out, std::string_view bytes) {
@@ -157,7 +141,7 @@ std::string ReportTables::finish() const {
         comma(out);
         out += '{';
         key(out, "heading");
-        jsonUtf8(out, heading(block));
+        jsonUtf8(out, report::blockHeading(block));
         key(out, "lines");
         out += '[';
         if (i < lines_.size()) {
@@ -174,28 +158,26 @@ std::string ReportTables::finish() const {
         bandRow(out, u"Summe", block.sum);
         out += ']';
         key(out, "sum");
-        string(out, sumLine("Summe QRB:", block.sum.qrb));
+        string(out, report::blockSumText(block));
         out += '}';
     }
     out += ']';
     if (blocks.empty()) {
         key(out, "nothing");
-        string(out, std::string_view("Keine Verbindung gewertet."));
+        string(out, report::kNothingScoredText);
     }
     key(out, "totals");
     out += '[';
     for (const report::StationTotal& total : report_.stationTotals()) {
         comma(out);
-        jsonUtf8(out,
-                 sumLine("Gesamtsumme QRB (Station " + report::stationText(total.station) + "):",
-                         total.qrb));
+        jsonUtf8(out, report::stationTotalText(total));
     }
     out += ']';
     if (report_.skippedTotal() > 0) {
         key(out, "skipped");
         out += '{';
         key(out, "caption");
-        string(out, "Nicht gewertet: " + std::to_string(report_.skippedTotal()));
+        string(out, report::skippedCaption(report_.skippedTotal()));
         key(out, "reasons");
         out += '[';
         for (const auto& [why, count] : report_.skipped()) {
