@@ -123,18 +123,7 @@ void EdiReader::headerLine(std::string_view line) {
 }
 
 void EdiReader::contactLine(std::string_view line, Record& record) const {
-    record.call.clear();
-    record.date.clear();
-    record.time.clear();
-    record.locator.clear();
-    record.freq.clear();
-    record.operatorCall.clear();
-    record.propMode.clear();
-    record.satName.clear();
-    record.qslReceived.clear();
-    record.lotwReceived.clear();
-    record.eqslReceived.clear();
-    record.duplicate = false;
+    clearContact(record);
     record.ownLocator.assign(own_);
     record.band.assign(band_);
     record.stationCall.assign(call_);

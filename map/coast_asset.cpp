@@ -2,6 +2,7 @@
 #include "map/coast_asset.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string_view>
 
 namespace qrb::map::coast {
@@ -233,6 +234,10 @@ bool decode(std::span<const std::uint8_t> asset, std::vector<Layer>& layers) {
         layers.push_back(std::move(layer));
     }
     return true;
+}
+
+bool onBinBoundary(double degrees, double size) {
+    return std::abs(degrees / size - std::round(degrees / size)) < 1e-9;
 }
 
 } // namespace qrb::map::coast

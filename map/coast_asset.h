@@ -81,6 +81,10 @@ struct Layer {
     bool operator==(const Layer&) const = default;
 };
 
+// Whether a longitude or colatitude in degrees falls on the boundary between
+// bins of `size` degrees.
+bool onBinBoundary(double degrees, double size);
+
 std::vector<std::uint8_t> encode(const std::vector<Layer>& layers);
 
 // A layer's description and where its bins lie in the asset, for reading

@@ -56,18 +56,16 @@ int wantedRank(double pixelsPerDegree) {
     return static_cast<int>(kResolutions.size()) - 1;
 }
 
-bool onGrid(double degrees, double size) {
-    return std::abs(degrees / size - std::round(degrees / size)) < 1e-9;
-}
-
 // Whether the rectangle a layer holds lies on the bins of a coarser one.
 bool liesOn(const coast::Layer& fine, const coast::Layer& coarse) {
     const double size = fine.binDegrees();
     const double west = fine.firstColumn * size;
     const double north = 90.0 - fine.firstRow * size;
     const double c = coarse.binDegrees();
-    return onGrid(west, c) && onGrid(west + fine.columnCount * size, c) &&
-           onGrid(90.0 - north, c) && onGrid(90.0 - north + fine.rowCount * size, c);
+    return coast::onBinBoundary(west, c) &&
+           coast::onBinBoundary(west + fine.columnCount * size, c) &&
+           coast::onBinBoundary(90.0 - north, c) &&
+           coast::onBinBoundary(90.0 - north + fine.rowCount * size, c);
 }
 
 // The layers of a kind a map at that rank draws from, finest first: those

@@ -269,10 +269,6 @@ void ContactScorer::score(const logbook::Record& record, logbook::Format format,
 }
 
 int ContactScorer::pointsBetween(const std::string& own, const std::string& foreign) {
-    // Squares that passed the check: field letters A..X, digits 0..9.
-    constexpr int kLetters = 24;
-    constexpr int kDigits = 10;
-    constexpr std::size_t kSquares = std::size_t{kLetters} * kLetters * kDigits * kDigits;
     if (lastPoints_ == nullptr || own != lastPointsOwn_) {
         // Kept for a few own squares only, so that memory stays small.
         constexpr std::size_t kOwnSquaresKept = 16;
@@ -281,18 +277,13 @@ int ContactScorer::pointsBetween(const std::string& own, const std::string& fore
         }
         std::vector<std::int8_t>& known = points_[own];
         if (known.empty()) {
-            known.assign(kSquares, kNotYet);
+            known.assign(kSquareCount, kNotYet);
         }
         lastPointsOwn_ = own;
         lastPoints_ = &known;
     }
     std::vector<std::int8_t>& known = *lastPoints_;
-    const std::size_t index =
-        ((static_cast<std::size_t>(foreign[0] - 'A') * kLetters + (foreign[1] - 'A')) * kDigits +
-         (foreign[2] - '0')) *
-            kDigits +
-        (foreign[3] - '0');
-    std::int8_t& points = known[index];
+    std::int8_t& points = known[squareIndex(foreign)];
     if (points == kNotYet) {
         const SquareScore score = scoreSquares(table_, widen(own), widen(foreign));
         // Two whole squares are never short: only the distance can fail.

@@ -5,6 +5,7 @@
 #include "report/skip.h"
 #include "scoring/qrb_table.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -44,6 +45,18 @@ std::string_view trimmedBlanks(std::string_view text);
 // A field's value (a date, a time, PROP_MODE, SAT_NAME) without the blanks
 // and tabs around it.
 std::string_view trimmedBlanksTabs(std::string_view text);
+
+// The number of a square that passed the check (field letters A..X, digits
+// 0..9), 0 for AA00 up to kSquareCount - 1 for XX99.
+inline constexpr std::size_t kSquareCount = std::size_t{24} * 24 * 10 * 10;
+constexpr std::size_t squareIndex(std::string_view square) {
+    return ((static_cast<std::size_t>(square[0] - 'A') * 24 +
+             static_cast<std::size_t>(square[1] - 'A')) *
+                10 +
+            static_cast<std::size_t>(square[2] - '0')) *
+               10 +
+           static_cast<std::size_t>(square[3] - '0');
+}
 
 // A call or a station as the log writes it: leading and trailing ASCII white
 // space (blank, tab, line and page breaks) is blank, whatever the output.

@@ -70,7 +70,6 @@ public:
 
     // Everything so far to the sink. False once a write has failed.
     bool flush();
-    bool failed() const { return failed_; }
 
 private:
     void writeLong(std::string_view text);

@@ -16,7 +16,7 @@ namespace qrb::report {
 namespace {
 
 constexpr std::size_t kBandSlots = kBands.size() + 1; // the bands and their sum
-constexpr std::uint64_t kSquares = std::uint64_t{24} * 24 * 100;
+constexpr std::uint64_t kSquares = kSquareCount;
 
 void upperInto(std::string& to, std::string_view text) {
     to.assign(text);
@@ -69,15 +69,6 @@ std::uint64_t mixed(std::uint64_t key) {
     key *= 0x81dadef4bc2dd44dULL;
     key ^= key >> 33U;
     return key;
-}
-
-std::uint64_t squareIndex(std::string_view square) {
-    return ((static_cast<std::uint64_t>(square[0] - 'A') * 24 +
-             static_cast<std::uint64_t>(square[1] - 'A')) *
-                10 +
-            static_cast<std::uint64_t>(square[2] - '0')) *
-               10 +
-           static_cast<std::uint64_t>(square[3] - '0');
 }
 
 } // namespace

@@ -21,7 +21,6 @@ enum class Skip : unsigned char {
     Unconfirmed,    // not confirmed, and only confirmed contacts count
     Repeat,         // its call already scored on the band in the block, and repeats are left out
 };
-inline constexpr std::size_t kSkipKinds = static_cast<std::size_t>(Skip::Repeat) + 1;
 
 // The reason in the words the user reads ("fremder Locator ungültig").
 std::string_view skipText(Skip skip);

@@ -262,9 +262,11 @@ void TextLog::contact(const logbook::Record& record, const ContactScore& contact
     appendCall(line_, trimmedSpace(record.call));
     padRight(line_, callStart, kCallWidth);
     line_ += kGap;
-    line_ += isoDate(record.date);
+    // A date or time that is none stands as written, its control characters
+    // shown as "?" as in every other text from the logbook.
+    appendPrintable(line_, isoDate(record.date));
     line_ += kGap;
-    line_ += clockTime(record.time, false);
+    appendPrintable(line_, clockTime(record.time, false));
     // The marks, one after the other.
     if (marks.repeat || marks.satellite || marks.confirmed) {
         line_ += kGap;

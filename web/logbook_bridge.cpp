@@ -261,14 +261,6 @@ const char* qrb_report_begin(int unique, int noSat, int confirmed, int band, int
     run.reset();
     std::string out = "{";
     const std::string own = buffer;
-    const bool given = !report::trimmedBlanks(own).empty();
-    if (given && !report::ContactScorer().setOwnLocator(own)) {
-        key(out, "ok");
-        flag(out, false);
-        messages(out, {"Eigener Locator " + own + ": kein gültiger Locator"});
-        out += '}';
-        return answer(std::move(out));
-    }
     report::Report::Rules rules;
     rules.unique = unique != 0;
     rules.noSat = noSat != 0;
@@ -280,8 +272,13 @@ const char* qrb_report_begin(int unique, int noSat, int confirmed, int band, int
                 pass == ReportPass     ? ReportPass
                 : pass == WorkbookPass ? WorkbookPass
                                        : TextPass);
-    if (given) {
-        run->scorer.setOwnLocator(own);
+    if (!report::trimmedBlanks(own).empty() && !run->scorer.setOwnLocator(own)) {
+        run.reset();
+        key(out, "ok");
+        flag(out, false);
+        messages(out, {"Eigener Locator " + own + ": kein gültiger Locator"});
+        out += '}';
+        return answer(std::move(out));
     }
     key(out, "ok");
     flag(out, true);

@@ -88,10 +88,6 @@ std::vector<QPoint> piecePoints(const std::vector<short>& lons, const std::vecto
     return points;
 }
 
-bool onBins(double degrees, double size) {
-    return std::abs(degrees / size - std::round(degrees / size)) < 1e-9;
-}
-
 } // namespace
 
 bool readGshhg(const std::string& path, Kind kind, char resolution, int bits, const Region& region,
@@ -127,8 +123,8 @@ bool readGshhg(const std::string& path, Kind kind, char resolution, int bits, co
         return false;
     }
     const double size = minutes / 60.0;
-    if (!onBins(region.west, size) || !onBins(region.east, size) ||
-        !onBins(90.0 - region.south, size) || !onBins(90.0 - region.north, size) ||
+    if (!onBinBoundary(region.west, size) || !onBinBoundary(region.east, size) ||
+        !onBinBoundary(90.0 - region.south, size) || !onBinBoundary(90.0 - region.north, size) ||
         region.east <= region.west || region.north <= region.south ||
         region.east - region.west > 360.0 || region.south < -90.0 || region.north > 90.0) {
         error = path + ": the region does not lie on the file's bins";

@@ -80,7 +80,8 @@ struct Entry {
     int band;
     int pkt;
     const char* call = "DL1ABC";
-    const char* qsl = ""; // QSL_RCVD
+    const char* qsl = "";  // QSL_RCVD
+    const char* date = ""; // QSO_DATE, when not the usual one
 };
 
 // Four contacts from two own squares, interleaved, and one skipped.
@@ -101,6 +102,9 @@ QStringList writeTextLog(const std::vector<Entry>& entries, std::uint64_t budget
         ++number;
         Record r = record(number, e.call);
         r.qslReceived = e.qsl;
+        if (*e.date != '\0') {
+            r.date = e.date;
+        }
         ContactScore c = *e.own == '\0'
                              ? skipped("JO62", "JO6", 1, Skip::ForeignInvalid)
                              : scored(e.own, e.loc, e.band, e.pkt, e.band == 0 ? 1 : e.band);
@@ -535,6 +539,17 @@ void TstScore::textLog_data() {
                "  432             2         1       8               1         0          2",
                "Summe             3         2      17               1         0          2",
                "Summe QRB: 17"};
+    // A date that is none stands as written, without its control characters.
+    QTest::newRow("a date with a line break")
+        << 4
+        << QStringList{header,
+                       columns,
+                       "JO73   432     2     2     4   DL1ABC         2024?05?   12:34",
+                       "",
+                       table,
+                       "  432             1         1       4               0         0          0",
+                       "Summe             1         1       4               0         0          0",
+                       "Summe QRB: 4"};
     QTest::newRow("nothing scored")
         << 2 << QStringList{"Keine Verbindung gewertet.",
                             "",
@@ -559,7 +574,8 @@ void TstScore::textLog() {
           "DL1\xc3\x84"
           "BC",
           " v"},
-         {"JO62", "IO91", 0, 9}}};
+         {"JO62", "IO91", 0, 9}},
+        {{"JO62", "JO73", 2, 2, "DL1ABC", "", "2024\n05\x07"}}};
     QCOMPARE(writeTextLog(entries[which], std::uint64_t{1} << 20U), expected);
 }
 

@@ -231,14 +231,6 @@ const QrbWasi = (() => {
                 view().setBigUint64(out, BigInt(to), true);
                 return ESUCCESS;
             },
-            fd_tell(fd, out) {
-                const entry = open.get(fd);
-                if (!entry || !entry.file) {
-                    return entry ? EISDIR : EBADF;
-                }
-                view().setBigUint64(out, BigInt(entry.at), true);
-                return ESUCCESS;
-            },
             fd_fdstat_get(fd, out) {
                 const entry = open.get(fd);
                 if (fd > 2 && !entry) {
@@ -261,29 +253,6 @@ const QrbWasi = (() => {
                 }
                 entry.append = (flags & FDFLAGS_APPEND) !== 0;
                 return ESUCCESS;
-            },
-            fd_filestat_get(fd, out) {
-                const entry = open.get(fd);
-                if (!entry) {
-                    return EBADF;
-                }
-                writeStat(out, entry.file ? FILETYPE_REGULAR_FILE : FILETYPE_DIRECTORY,
-                    entry.file ? entry.file.size : 0);
-                return ESUCCESS;
-            },
-            fd_filestat_set_size(fd, size) {
-                const entry = open.get(fd);
-                if (!entry || !entry.file) {
-                    return EBADF;
-                }
-                entry.file.resize(Number(size));
-                return ESUCCESS;
-            },
-            fd_sync(fd) {
-                return open.has(fd) ? ESUCCESS : EBADF;
-            },
-            fd_datasync(fd) {
-                return open.has(fd) ? ESUCCESS : EBADF;
             },
             // The folder opened beforehand, if any.
             fd_prestat_get(fd, out) {
