@@ -83,3 +83,28 @@ function(qrb_debian_expat for)
   set(EXPAT_INCLUDE_DIR ${prefix}/include CACHE PATH "expat headers (${for})" FORCE)
   set(EXPAT_LIBRARY ${library} CACHE FILEPATH "expat static library (${for})" FORCE)
 endfunction()
+
+# Debian's libxlsxwriter as the static library qrb_xlsxwriter of this build,
+# as its own build makes it: with the minizip it bundles, its tmpfileplus and
+# md5, and no encryption in its zip files. Its code is not ours: its warnings
+# are not turned into errors. zlib is for the caller to link.
+#
+#   qrb_debian_xlsxwriter([EXTRA_SOURCES FILE...] [DEFINES DEFINITION...])
+#
+# EXTRA_SOURCES are more files below its third_party/. Sets
+# QRB_XLSXWRITER_SOURCE to the source tree (a package's notice takes the
+# licence from it).
+function(qrb_debian_xlsxwriter)
+  cmake_parse_arguments(arg "" "" "EXTRA_SOURCES;DEFINES" ${ARGN})
+  qrb_debian_source(libxlsxwriter ${CMAKE_BINARY_DIR}/libxlsxwriter source)
+  set(QRB_XLSXWRITER_SOURCE ${source} CACHE INTERNAL "libxlsxwriter's source tree")
+  file(GLOB sources ${source}/src/*.c)
+  set(third_party ${source}/third_party)
+  list(TRANSFORM arg_EXTRA_SOURCES PREPEND ${third_party}/)
+  add_library(qrb_xlsxwriter STATIC ${sources}
+    ${third_party}/minizip/ioapi.c ${third_party}/minizip/zip.c
+    ${third_party}/tmpfileplus/tmpfileplus.c ${third_party}/md5/md5.c ${arg_EXTRA_SOURCES})
+  target_include_directories(qrb_xlsxwriter SYSTEM PUBLIC ${source}/include)
+  target_compile_definitions(qrb_xlsxwriter PRIVATE NOCRYPT NOUNCRYPT ${arg_DEFINES})
+  target_compile_options(qrb_xlsxwriter PRIVATE -w)
+endfunction()

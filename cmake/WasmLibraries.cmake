@@ -50,17 +50,8 @@ target_include_directories(qrb_zlib SYSTEM PUBLIC ${zlib_source})
 target_compile_options(qrb_zlib PRIVATE -w)
 
 # ---- libxlsxwriter ------------------------------------------------------------
-qrb_debian_source(libxlsxwriter ${CMAKE_BINARY_DIR}/libxlsxwriter xlsxwriter_source)
-file(GLOB xlsxwriter_sources ${xlsxwriter_source}/src/*.c)
-set(third_party ${xlsxwriter_source}/third_party)
-add_library(qrb_xlsxwriter STATIC ${xlsxwriter_sources}
-  ${third_party}/minizip/ioapi.c ${third_party}/minizip/zip.c
-  ${third_party}/tmpfileplus/tmpfileplus.c ${third_party}/md5/md5.c)
-target_include_directories(qrb_xlsxwriter SYSTEM PUBLIC ${xlsxwriter_source}/include)
-# As its own build defines them: no encryption in the zip files. wasi-libc's
-# stdio has 64-bit offsets under the plain names (fopen, fseeko, ftello), and
-# no folder for temporary files of its own: the page's is /tmp, in memory.
-target_compile_definitions(qrb_xlsxwriter PRIVATE NOCRYPT NOUNCRYPT IOAPI_NO_64 P_tmpdir="/tmp"
-                                                _WASI_EMULATED_PROCESS_CLOCKS)
-target_compile_options(qrb_xlsxwriter PRIVATE -w)
+# wasi-libc's stdio has 64-bit offsets under the plain names (fopen, fseeko,
+# ftello), and no folder for temporary files of its own: the page's is /tmp,
+# in memory.
+qrb_debian_xlsxwriter(DEFINES IOAPI_NO_64 P_tmpdir="/tmp" _WASI_EMULATED_PROCESS_CLOCKS)
 target_link_libraries(qrb_xlsxwriter PUBLIC qrb_zlib)
