@@ -108,9 +108,8 @@ int usageError(const std::string& message) {
 
 // The band index of a band button's caption, kAllBands for none.
 int bandOfCaption(std::string_view caption) {
-    const std::u16string wide = report::decodeUtf8(caption);
     for (std::size_t i = 0; i < qrb::kBands.size(); ++i) {
-        if (qrb::kBands[i].caption == wide) {
+        if (report::bandCaption(i) == caption) {
             return static_cast<int>(i);
         }
     }

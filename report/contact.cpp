@@ -7,6 +7,7 @@
 #include "scoring/bands.h"
 #include "scoring/score.h"
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <utility>
@@ -35,6 +36,18 @@ int bandOf(const logbook::Record& record, logbook::Format format) {
 }
 
 } // namespace
+
+std::string_view bandCaption(std::size_t band) {
+    // The captions are digits and a comma: their UTF-16 units are bytes.
+    static const std::array<std::string, kBands.size()> captions = [] {
+        std::array<std::string, kBands.size()> narrowed;
+        for (std::size_t i = 0; i < kBands.size(); ++i) {
+            narrowed[i].assign(kBands[i].caption.begin(), kBands[i].caption.end());
+        }
+        return narrowed;
+    }();
+    return captions[band];
+}
 
 std::string_view trimmedBlanksTabs(std::string_view text) {
     const std::size_t first = text.find_first_not_of(" \t");

@@ -58,6 +58,9 @@ constexpr std::size_t squareIndex(std::string_view square) {
            static_cast<std::size_t>(square[3] - '0');
 }
 
+// The caption of a band's option button ("432", "1,3"), in UTF-8.
+std::string_view bandCaption(std::size_t band);
+
 // A call or a station as the log writes it: leading and trailing ASCII white
 // space (blank, tab, line and page breaks) is blank, whatever the output.
 std::string_view trimmedSpace(std::string_view text);

@@ -22,11 +22,6 @@ bool needsQuotes(char c) {
 } // namespace
 
 CsvWriter::CsvWriter(OutputBuffer& out) : out_(out) {
-    for (std::size_t band = 0; band < captions_.size(); ++band) {
-        // The caption of the band's button: digits and a point only.
-        const std::u16string_view caption = kBands[band].caption;
-        captions_[band].assign(caption.begin(), caption.end());
-    }
     out_.write(kHeader);
     out_.write(kRecordEnd);
 }
@@ -129,7 +124,7 @@ void CsvWriter::contact(const logbook::Record& record, const ContactScore& conta
     to = putField(to, contact.loc);
     *to++ = ',';
     if (contact.band >= 0) {
-        to = put(to, captions_[static_cast<std::size_t>(contact.band)]);
+        to = put(to, bandCaption(static_cast<std::size_t>(contact.band)));
     }
     *to++ = ',';
     if (contact.scored) {

@@ -33,7 +33,6 @@ public:
 
 private:
     OutputBuffer& out_;
-    std::array<std::string, kBands.size()> captions_; // of the band buttons
     std::string file_; // the file column, already quoted where needed
 };
 

@@ -475,8 +475,7 @@ ReportTitle Report::title(int band) const {
     }
     ReportTitle title{stations.text(), squares.text(), {}, {}};
     if (band >= 0 && static_cast<std::size_t>(band) < kBands.size()) {
-        const std::u16string_view caption = kBands[static_cast<std::size_t>(band)].caption;
-        title.band.assign(caption.begin(), caption.end()); // digits and a point
+        title.band = bandCaption(static_cast<std::size_t>(band));
     }
     if (const auto [first, last] = dateRange(); !first.empty()) {
         title.dates = first == last ? first : first + " bis " + last;

@@ -232,9 +232,9 @@ void TextLog::endBlock(std::size_t index) {
     out_.line(header);
     for (std::size_t band = 0; band < block.bands.size(); ++band) {
         if (block.bands[band].contacts > 0) {
-            const std::u16string_view caption = kBands[band].caption;
+            const std::string_view caption = bandCaption(band);
             std::string first(5 - std::min<std::size_t>(5, caption.size()), ' ');
-            first += narrow(caption);
+            first += caption;
             out_.line(tableRow(first, block.bands[band]));
         }
     }

@@ -66,10 +66,6 @@ std::string xlsxFailureText(const XlsxFailure& failure) {
 
 XlsxWriter::XlsxWriter(const std::string& path, const std::string& scratchDir)
     : path_(path), scratchDir_(scratchDir) {
-    for (std::size_t band = 0; band < captions_.size(); ++band) {
-        const std::u16string_view caption = kBands[band].caption;
-        captions_[band].assign(caption.begin(), caption.end());
-    }
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.use_zip64 = LXW_TRUE;
@@ -151,7 +147,7 @@ void XlsxWriter::contact(const logbook::Record& record, const ContactScore& cont
     text(contacts_, r, 6, contact.own);
     text(contacts_, r, 7, contact.loc);
     if (contact.band >= 0) {
-        text(contacts_, r, 8, captions_[static_cast<std::size_t>(contact.band)]);
+        text(contacts_, r, 8, bandCaption(static_cast<std::size_t>(contact.band)));
     }
     if (contact.scored) {
         number(contacts_, r, 9, contact.pkt);
@@ -203,7 +199,7 @@ std::optional<XlsxFailure> XlsxWriter::finish(const Report& report) {
         ++r;
         for (std::size_t band = 0; band < block.bands.size(); ++band) {
             if (block.bands[band].contacts > 0) {
-                tableRow(captions_[band], block.bands[band]);
+                tableRow(bandCaption(band), block.bands[band]);
             }
         }
         tableRow("Summe", block.sum);

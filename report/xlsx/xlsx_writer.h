@@ -66,7 +66,6 @@ private:
     lxw_worksheet* overview_ = nullptr;
     lxw_format* bold_ = nullptr;
     lxw_format* date_ = nullptr;
-    std::array<std::string, kBands.size()> captions_;
     std::string file_;
     std::uint32_t row_ = 1;
     bool full_ = false; // more contacts than a sheet has rows
