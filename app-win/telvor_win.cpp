@@ -117,7 +117,7 @@ bool TelvorWindow::open(int show) {
 }
 
 int TelvorWindow::px(int twips) const {
-    return MulDiv(twips, static_cast<int>(dpi_), 1440);
+    return layout::pixels(twips, static_cast<int>(dpi_));
 }
 
 std::uint32_t TelvorWindow::backColor(Id id) const {

@@ -68,7 +68,7 @@ void useAsApplicationFont(const QFont& font) {
 }
 
 int twipsToPixels(const QWidget* widget, int twips) {
-    return qRound(twips * widget->logicalDpiX() / 1440.0);
+    return qrb::layout::pixels(twips, widget->logicalDpiX());
 }
 
 QIcon windowIcon() {

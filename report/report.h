@@ -113,6 +113,12 @@ std::string stationTotalText(const StationTotal& total);
 // "Nicht gewertet: 3".
 std::string skippedCaption(std::uint64_t count);
 inline constexpr std::string_view kNothingScoredText = "Keine Verbindung gewertet.";
+// A skipped contact whose record names no call is listed as this.
+inline constexpr std::string_view kWithoutCallText = "ohne Rufzeichen";
+// The columns of a band table, as the workbook and the page head them (the
+// text log pads them to its columns).
+inline constexpr std::array<std::string_view, 7> kBandTableColumns{
+    "Band", "Verbindungen", "Quadrate", "QRB", "Wiederholungen", "Satellit", "Bestätigt"};
 
 // What every output is titled with: the stations and own squares of the
 // blocks (the first few of each), the band when the output shows only one,

@@ -173,7 +173,7 @@ std::string skippedLine(std::string_view file, const logbook::Record& record, Sk
     line += ", ";
     const std::string_view call = trimmedSpace(record.call);
     if (call.empty()) {
-        line += "ohne Rufzeichen";
+        line += kWithoutCallText;
     } else {
         appendCall(line, call);
     }

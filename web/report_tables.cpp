@@ -20,8 +20,6 @@ using json::string;
 
 // After the window's log line (its own header): call, date, time, marks.
 constexpr std::array<std::string_view, 4> kMoreColumns{"Rufzeichen", "Datum", "Zeit", "Hinweis"};
-constexpr std::array<std::string_view, 7> kBandColumns{
-    "Band", "Verbindungen", "Quadrate", "QRB", "Wiederholungen", "Satellit", "Bestätigt"};
 constexpr std::array<std::string_view, 4> kSkippedColumns{"Datei", "Nr.", "Rufzeichen", "Grund"};
 
 void columns(std::string& out, std::string_view name, const auto& captions) {
@@ -80,7 +78,7 @@ void ReportTables::contact(const logbook::Record& record, const report::ContactS
             number(skipped_, static_cast<std::int64_t>(record.number));
             skipped_ += ',';
             const std::string_view call = report::trimmedSpace(record.call);
-            jsonUtf8(skipped_, call.empty() ? std::string_view("ohne Rufzeichen") : call);
+            jsonUtf8(skipped_, call.empty() ? report::kWithoutCallText : call);
             skipped_ += ',';
             jsonUtf8(skipped_, report::skipText(contact.reason));
             skipped_ += ']';
@@ -132,7 +130,7 @@ std::string ReportTables::finish() const {
         jsonUtf8(out, caption);
     }
     out += ']';
-    columns(out, "bandColumns", kBandColumns);
+    columns(out, "bandColumns", report::kBandTableColumns);
     key(out, "blocks");
     out += '[';
     const std::vector<report::Block>& blocks = report_.blocks();

@@ -17,8 +17,6 @@ constexpr std::array<const char*, 17> kContactColumns{
     "Datei",           "Nr.",     "Station",      "Rufzeichen", "Datum",    "Zeit",
     "Eigener Locator", "Locator", "Band",         "PKT",        "MUL",      "QRB",
     "Status",          "Grund",   "Wiederholung", "Satellit",   "Bestätigt"};
-constexpr std::array<const char*, 7> kTableColumns{
-    "Band", "Verbindungen", "Quadrate", "QRB", "Wiederholungen", "Satellit", "Bestätigt"};
 
 // Valid UTF-8 without control characters: a workbook is XML, which allows
 // neither. A broken byte becomes U+FFFD, a control character '?'.
@@ -193,8 +191,9 @@ std::optional<XlsxFailure> XlsxWriter::finish(const Report& report) {
         text(overview_, r, 0, "Zeitraum", bold_);
         text(overview_, r++, 1,
              block.firstDate.empty() ? std::string() : block.firstDate + " bis " + block.lastDate);
-        for (std::size_t column = 0; column < kTableColumns.size(); ++column) {
-            text(overview_, r, static_cast<std::uint16_t>(column), kTableColumns[column], bold_);
+        for (std::size_t column = 0; column < kBandTableColumns.size(); ++column) {
+            text(overview_, r, static_cast<std::uint16_t>(column), kBandTableColumns[column],
+                 bold_);
         }
         ++r;
         for (std::size_t band = 0; band < block.bands.size(); ++band) {
