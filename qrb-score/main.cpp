@@ -525,11 +525,7 @@ int explorerCase(qrb::score::CommandLine& commandLine) {
     // cannot be written.
     const std::string first = qrb::score::fullName(options.logs.front());
     const std::string folder = first.substr(0, first.size() - withoutFolder(first).size());
-    std::string base = withoutFolder(first);
-    if (const std::size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) {
-        base.resize(dot);
-    }
-    base += "-qrb";
+    const std::string base = report::reportFileBase(withoutFolder(first));
     if (!options.own) {
         extra.ownWhereMissing = askOwnLocators(options);
     }

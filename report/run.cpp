@@ -126,6 +126,15 @@ std::string_view withoutConfirmationsText() {
     return "EDI-Logs enthalten keine Bestätigungen: alle Verbindungen nicht bestätigt";
 }
 
+std::string reportFileBase(std::string_view logFileName) {
+    std::string base(logFileName);
+    // A name that is all extension (".adi") keeps it.
+    if (const std::size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) {
+        base.resize(dot);
+    }
+    return base + "-qrb";
+}
+
 std::vector<std::string> outcomeLines(const std::string& name, const LogOutcome& outcome) {
     std::vector<std::string> lines;
     if (outcome.withoutConfirmations) {

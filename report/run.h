@@ -68,6 +68,11 @@ struct LogOutcome {
 // German, as the command writes it after the file's name.
 std::string_view withoutConfirmationsText();
 
+// The name the report's files take after the first logbook, before their
+// extension: the logbook's file name without its extension, and "-qrb"
+// ("log.adi" gives "log-qrb").
+std::string reportFileBase(std::string_view logFileName);
+
 // What is said of one logbook once it is read, a line each, every line
 // after the file's name: the note for an EDI log, then why it could not be
 // read to its end.

@@ -355,6 +355,16 @@ QRB_EXPORT(qrb_report_finish) const char* qrb_report_finish() {
     return answer(std::move(out));
 }
 
+// The name the report's files take before their extension, after the
+// logbook named in the buffer. {"base": "log-qrb"}
+QRB_EXPORT(qrb_report_base) const char* qrb_report_base() {
+    std::string out = "{";
+    key(out, "base");
+    jsonUtf8(out, report::reportFileBase(buffer));
+    out += '}';
+    return answer(std::move(out));
+}
+
 QRB_EXPORT(qrb_report_tables) const char* qrb_report_tables() {
     return answer(std::move(tables));
 }

@@ -194,6 +194,7 @@ const QrbLogbook = (() => {
             message.messages.forEach(note);
             break;
         case "text":
+            making.base = message.base;
             message.messages.forEach(note);
             offer("txt", message.text);
             progress.value = total;
@@ -240,16 +241,16 @@ const QrbLogbook = (() => {
         }
     }
 
-    // A download, once its bytes are whole; named after the first log.
+    // A download, once its bytes are whole; named after the first log, as the
+    // module names it.
     function offer(id, blob) {
         if (!blob) {
             return;
         }
-        const first = logs[0].file.name;
         const url = URL.createObjectURL(blob);
         urls.push(url);
         const a = byId(id);
-        a.download = `${first.replace(/\.[^.]*$/, "") || first}-qrb.${id}`;
+        a.download = `${making.base}.${id}`;
         a.href = url;
     }
 

@@ -16,7 +16,7 @@
 // To the page:    {type: "ready", bands: [CAPTION…]}
 //                 {type: "progress", id, pass, log, bytes, contacts}
 //                 {type: "log", id, log, contacts, messages}   (first pass)
-//                 {type: "text", id, messages, text (Blob)}
+//                 {type: "text", id, base, messages, text (Blob)}
 //                 {type: "report", id, csv, svg (Blobs), tables (JSON text)}
 //                 {type: "done", id, messages, workbook (Blob or null), leftFiles}
 //                 {type: "refused", id, messages}              (the options)
@@ -184,7 +184,9 @@
         if (first === null) {
             return;
         }
-        post({ type: "text", messages: first.finished.messages, text: blob("text", first.written.text) });
+        hand(job.logs[0].file.name);
+        const base = reply(x.qrb_report_base()).base;
+        post({ type: "text", base, messages: first.finished.messages, text: blob("text", first.written.text) });
         const shown = pass(job, 1, post);
         post({
             type: "report",
