@@ -78,8 +78,9 @@ using qrb::web::json::string;
 // The outputs as qrb_host.output numbers them.
 enum Output : int { Text = 0, Csv = 1, Svg = 2 };
 
-constexpr const char* kWorkbook = "/tmp/report.xlsx";
-constexpr const char* kScratchFolder = "/tmp";
+// The in-memory folder the page opens for the module, and the workbook in it.
+constexpr std::string_view kScratchFolder = "/tmp";
+constexpr std::string_view kWorkbookName = "report.xlsx";
 
 std::string reply;
 std::string buffer;
@@ -144,7 +145,8 @@ struct Run {
             report.addSink(*map);
             break;
         case WorkbookPass:
-            xlsx.emplace(kWorkbook, kScratchFolder);
+            xlsx.emplace(std::string(kScratchFolder) + "/" + std::string(kWorkbookName),
+                         std::string(kScratchFolder));
             scoring.addWriter(*xlsx);
             break;
         }
@@ -310,7 +312,7 @@ QRB_EXPORT(qrb_report_log) const char* qrb_report_log() {
 }
 
 // Writes the outputs of the pass and ends it. {"messages": […]}, and for
-// the workbook "workbook": PATH or null.
+// the workbook "workbook": its name in the in-memory folder, or null.
 QRB_EXPORT(qrb_report_finish) const char* qrb_report_finish() {
     std::string out = "{";
     if (!run) {
@@ -344,7 +346,7 @@ QRB_EXPORT(qrb_report_finish) const char* qrb_report_finish() {
         if (workbook && workbook->kind != report::XlsxFailure::Kind::TooManyRows) {
             out += "null";
         } else {
-            string(out, std::string_view(kWorkbook));
+            string(out, kWorkbookName);
         }
         break;
     }

@@ -196,7 +196,7 @@
             tables: text(x.qrb_report_tables()),
         });
         const book = pass(job, 2, post);
-        const workbook = book.finished.workbook ? wasi.take(book.finished.workbook.replace(/^\/tmp\//, "")) : null;
+        const workbook = book.finished.workbook ? wasi.take(book.finished.workbook) : null;
         post({
             type: "done",
             messages: book.finished.messages,
