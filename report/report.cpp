@@ -477,10 +477,16 @@ ReportTitle Report::title(int band) const {
     if (band >= 0 && static_cast<std::size_t>(band) < kBands.size()) {
         title.band = bandCaption(static_cast<std::size_t>(band));
     }
-    if (const auto [first, last] = dateRange(); !first.empty()) {
-        title.dates = first == last ? first : first + " bis " + last;
-    }
+    const auto [first, last] = dateRange();
+    title.dates = dateSpan(first, last);
     return title;
+}
+
+std::string dateSpan(const std::string& first, const std::string& last) {
+    if (first.empty() || first == last) {
+        return first;
+    }
+    return first + " bis " + last;
 }
 
 std::string titleText(const ReportTitle& title) {

@@ -130,6 +130,11 @@ struct ReportTitle {
     std::string dates;    // "2024-05-06 bis 2024-05-14", one date, or empty
 };
 
+// The days the contacts were made on, as the title and the workbook give
+// them: "2024-05-06 bis 2024-05-14", the one date when all fall on one day,
+// or empty when no contact has a date.
+std::string dateSpan(const std::string& first, const std::string& last);
+
 // The title as one line: "QRB-Punkte: DL1XYZ · Locator JO62 · 2024-05-06 bis
 // 2024-05-08", the parts that are empty left out.
 std::string titleText(const ReportTitle& title);

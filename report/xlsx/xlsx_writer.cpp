@@ -189,8 +189,7 @@ std::optional<XlsxFailure> XlsxWriter::finish(const Report& report) {
         text(overview_, r, 0, "Dateien", bold_);
         text(overview_, r++, 1, files);
         text(overview_, r, 0, "Zeitraum", bold_);
-        text(overview_, r++, 1,
-             block.firstDate.empty() ? std::string() : block.firstDate + " bis " + block.lastDate);
+        text(overview_, r++, 1, dateSpan(block.firstDate, block.lastDate));
         for (std::size_t column = 0; column < kBandTableColumns.size(); ++column) {
             text(overview_, r, static_cast<std::uint16_t>(column), kBandTableColumns[column],
                  bold_);

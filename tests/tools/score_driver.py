@@ -470,6 +470,9 @@ def report_checks(opts, work):
     check(["Summe", 3, 2, 12, 1, 1, 0] in overview and ["Summe", 2, 2, 30, 0, 0, 0] in overview
           and ["kein Band des Diploms", 1, None, None, None, None, None] in overview,
           f"Übersicht: {overview}")
+    # The days of each block: the ADIF one spans two, the EDI one has one.
+    check([row[1] for row in overview if row[:1] == ["Zeitraum"]]
+          == ["2024-05-06 bis 2024-05-07", "2024-05-14"], f"Zeitraum: {overview}")
 
     # Printed pages: title and page numbers on each, a rule under every
     # block's column header, a long line wrapped and whole.
